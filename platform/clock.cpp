@@ -1,0 +1,33 @@
+#include "platform/clock.h"
+
+Clock &Clock::system()
+{
+    static SystemClock clock;
+    return clock;
+}
+
+SystemClock::SystemClock()
+{
+    elapsed_.start();
+}
+
+QDateTime SystemClock::now() const
+{
+    return QDateTime::currentDateTime();
+}
+
+qint64 SystemClock::monotonicMs() const
+{
+    return elapsed_.elapsed();
+}
+
+ManualClock::ManualClock(const QDateTime &start)
+    : now_(start)
+{
+}
+
+void ManualClock::advanceMs(qint64 ms)
+{
+    monotonic_ += ms;
+    now_ = now_.addMSecs(ms);
+}

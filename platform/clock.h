@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QDateTime>
+#include <QElapsedTimer>
+
+// The program's only source of "now". Windows take a Clock, so tests can set
+// the date and the time of day and move the monotonic clock of the waits.
+class Clock
+{
+public:
+    virtual ~Clock() = default;
+    virtual QDateTime now() const = 0; // local date and time of day
+    virtual qint64 monotonicMs() const = 0; // for waits; never jumps
+
+    QDate today() const { return now().date(); }
+    QTime timeOfDay() const { return now().time(); }
+
+    static Clock &system();
+};
+
+class SystemClock : public Clock
+{
+public:
+    SystemClock();
+    QDateTime now() const override;
+    qint64 monotonicMs() const override;
+
+private:
+    QElapsedTimer elapsed_;
+};
+
+// A clock that only moves when told to.
+class ManualClock : public Clock
+{
+public:
+    explicit ManualClock(const QDateTime &start = QDateTime(QDate(2004, 3, 5), QTime(14, 5, 9)));
+    QDateTime now() const override { return now_; }
+    qint64 monotonicMs() const override { return monotonic_; }
+
+    void set(const QDateTime &now) { now_ = now; }
+    void setTime(const QTime &time) { now_.setTime(time); }
+    void advanceMs(qint64 ms);
+
+private:
+    QDateTime now_;
+    qint64 monotonic_ = 0;
+};
