@@ -9,6 +9,9 @@
 #include "platform/numbers.h"
 #include "platform/picture.h"
 #include "platform/twips.h"
+#include "platform/webpage.h"
+#include "settings/commondialog.h"
+#include "settings/form1.h"
 #include "settings/settingsstore.h"
 
 #include <QApplication>
@@ -77,9 +80,11 @@ qint64 durationMs(double seconds)
 
 } // namespace
 
-Zdravinky::Zdravinky(SettingsStore &store, Clock &clock)
+Zdravinky::Zdravinky(SettingsStore &store, Clock &clock, CommonDialog1 *dialogs)
     : store_(store)
     , clock_(clock)
+    , ownDialogs_(dialogs ? nullptr : std::make_unique<CommonDialog1>())
+    , dialogs_(dialogs ? dialogs : ownDialogs_.get())
 {
     setObjectName(QStringLiteral("Zdravinky"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -162,6 +167,8 @@ void Zdravinky::createMenu()
     mnuMezera = mnuMenu->addSeparator();
     mnuMezera->setObjectName(QStringLiteral("mnuMezera"));
     mnuKonec = addItem("mnuKonec", QStringLiteral("&Konec"));
+    connect(mnuSett, &QAction::triggered, this, &Zdravinky::mnuSett_Click);
+    connect(mnuWeb, &QAction::triggered, this, &Zdravinky::mnuWeb_Click);
     connect(mnuKonec, &QAction::triggered, this, &Zdravinky::mnuKonec_Click);
 }
 
@@ -348,6 +355,24 @@ void Zdravinky::Label2_MouseDown(Qt::MouseButton button)
 void Zdravinky::popupMenu()
 {
     mnuMenu->popup(QCursor::pos());
+}
+
+// Modal: the greeting window takes no input meanwhile, its timers go on, and
+// the display-time wait stands still until the settings window closes.
+void Zdravinky::mnuSett_Click()
+{
+    silently([&] {
+        Form1 form(store_, *this, *dialogs_);
+        form.Form_Load();
+        form.exec();
+        if (!unloaded_)
+            activateWindow(); // the keys are the greeting's again, Escape included
+    });
+}
+
+void Zdravinky::mnuWeb_Click()
+{
+    silently([&] { openWebPage(helpPageUrl()); });
 }
 
 void Zdravinky::mnuKonec_Click()

@@ -5,8 +5,10 @@
 #include "settings/keys.h"
 
 #include <QWidget>
+#include <memory>
 
 class Clock;
+class CommonDialog1;
 class ImageControl;
 class QAction;
 class QLabel;
@@ -21,7 +23,8 @@ class Zdravinky : public QWidget, public GreetingTarget
 {
     Q_OBJECT
 public:
-    explicit Zdravinky(SettingsStore &store, Clock &clock);
+    // The settings window it opens uses dialogs, or real ones when none are given.
+    Zdravinky(SettingsStore &store, Clock &clock, CommonDialog1 *dialogs = nullptr);
     ~Zdravinky() override;
 
     // Loads the window if need be (its load handler waits out the display
@@ -38,6 +41,8 @@ public:
     void Label3_MouseMove();
     void Image1_MouseDown(Qt::MouseButton button);
     void Label2_MouseDown(Qt::MouseButton button);
+    void mnuSett_Click();
+    void mnuWeb_Click();
     void mnuKonec_Click();
 
     void Timer1_Timer();
@@ -81,6 +86,8 @@ private:
 
     SettingsStore &store_;
     Clock &clock_;
+    std::unique_ptr<CommonDialog1> ownDialogs_;
+    CommonDialog1 *dialogs_;
 
     QTimer *Timer2 = nullptr;
     QTimer *Timer1 = nullptr;

@@ -3,9 +3,13 @@
 #include "common/tempstore.h"
 #include "common/testmain.h"
 #include "platform/clock.h"
+#include "platform/webpage.h"
+#include "settings/form1.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDesktopServices>
+#include <QPushButton>
 #include <QLabel>
 #include <QMenu>
 #include <QSignalSpy>
@@ -70,7 +74,27 @@ private Q_SLOTS:
     void casTwoComposesOnce();
     void hintLabel();
     void konecEndsProgram();
+    void settingsHoldTheDeadline();
+    void helpPageOpens();
+    void accessKeys_data();
+    void accessKeys();
 };
+
+namespace {
+
+// Takes the pages the program opens, so that no browser starts.
+class PageCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    PageCatcher() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open"); }
+    ~PageCatcher() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+    QList<QUrl> opened;
+public Q_SLOTS:
+    void open(const QUrl &url) { opened << url; }
+};
+
+} // namespace
 
 void tst_Zdravinky::designTimeLook()
 {
@@ -452,6 +476,71 @@ void tst_Zdravinky::konecEndsProgram()
     QVERIFY(!g.timer("Timer1")->isActive());
     QVERIFY(!g.timer("Timer2")->isActive());
     QVERIFY(!g.window->isVisible());
+}
+
+// While the modal settings window is open the wait stands still, the timers
+// go on and the greeting takes no keys; closed after the deadline, the
+// greeting window closes at once.
+void tst_Zdravinky::settingsHoldTheDeadline()
+{
+    Greeting g(store("Long=1\nCas=1\nCasF=h.mm.ss\n"));
+    QSignalSpy ended(g.window.get(), &Zdravinky::unloaded);
+    bool checked = false;
+    QTimer::singleShot(0, g.window.get(), [&] { g.window->mnuSett_Click(); });
+    QTimer::singleShot(50, g.window.get(), [&] {
+        auto *form = qobject_cast<Form1 *>(QApplication::activeModalWidget());
+        QVERIFY(form);
+        g.clock.advanceMs(5000); // far past the deadline
+        QTest::qWait(300);
+        QCOMPARE(ended.count(), 0);
+        QCOMPARE(g.text(), Fixed + "\r\n14.05.14"); // the time still runs
+        QTest::keyClick(g.window->windowHandle(), Qt::Key_Escape); // blocked by the modal window
+        QCOMPARE(ended.count(), 0);
+        checked = true;
+        form->Command2->click();
+    });
+    g.window->Show();
+    QVERIFY(checked);
+    QCOMPARE(ended.count(), 1);
+}
+
+void tst_Zdravinky::helpPageOpens()
+{
+    PageCatcher catcher;
+    Greeting g(store("Long=x\n"));
+    g.window->Show();
+    g.window->findChild<QAction *>(QStringLiteral("mnuWeb"))->trigger();
+    QCOMPARE(catcher.opened, QList<QUrl>{helpPageUrl()});
+    QVERIFY(helpPageUrl().toLocalFile().endsWith(QStringLiteral("napoveda.html")));
+    QVERIFY(g.window->isVisible());
+}
+
+void tst_Zdravinky::accessKeys_data()
+{
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<bool>("ends");
+    QTest::newRow("O opens help") << Qt::Key_O << "napoveda.html" << false;
+    QTest::newRow("K ends") << Qt::Key_K << "" << true;
+}
+
+void tst_Zdravinky::accessKeys()
+{
+    QFETCH(Qt::Key, key);
+    QFETCH(QString, page);
+    QFETCH(bool, ends);
+    PageCatcher catcher;
+    Greeting g(store("Long=x\n"));
+    QSignalSpy ended(g.window.get(), &Zdravinky::unloaded);
+    g.window->Show();
+    QTest::mouseMove(g.label("Label2"));
+    QTest::mousePress(g.label("Label2"), Qt::RightButton);
+    auto *menu = g.window->findChild<QMenu *>(QStringLiteral("mnuMenu"));
+    QTRY_VERIFY(menu->isVisible());
+    QTest::keyClick(menu, key);
+    QTRY_VERIFY(!menu->isVisible());
+    QCOMPARE(ended.count(), ends ? 1 : 0);
+    QCOMPARE(catcher.opened.size(), page.isEmpty() ? 0 : 1);
 }
 
 ZDRAVINKY_TEST(tst_Zdravinky)

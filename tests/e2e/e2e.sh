@@ -87,7 +87,38 @@ wait_exit 3
 [ "$status" = 0 ] && pass "Escape ends at once" || fail "Escape: $status"
 finish
 
-# 3. Stores that make no sense start without a crash.
+# 3. The right-click menu opens the settings window; a change made with the
+#    keyboard and confirmed with Enter reaches the store file and the greeting.
+launch '[Path]\nLong=60\n'
+win=$(greeting_window)
+sleep 0.5
+import -window "$win" "$config/before.png" 2>/dev/null
+xdotool mousemove --window "$win" 150 40 click 3
+sleep 0.5
+xdotool key n
+settings=$(timeout 10 xdotool search --sync --onlyvisible --name "Nastavení programu Zdravinky" 2>/dev/null | head -n 1)
+if [ -z "$settings" ]; then
+    fail "the menu did not open the settings window"
+else
+    pass "the menu opens the settings window"
+    sleep 0.5
+    import -window root "$shots/settings.png" 2>/dev/null
+    xdotool key Tab Tab Tab Tab Tab Tab space # to "Zobrazit Datum", check it
+    sleep 0.2
+    xdotool key Return # in the date format box: confirms as OK
+    sleep 0.5
+    grep -qx 'Date=1' "$config/Zdravin.conf" && pass "Enter stored the change" ||
+        fail "store after Enter: $(tr '\n' ' ' <"$config/Zdravin.conf")"
+    xdotool search --onlyvisible --name "Nastavení programu Zdravinky" >/dev/null 2>&1 &&
+        fail "settings window still open" || pass "Enter closed the settings window"
+    import -window "$win" "$config/after.png" 2>/dev/null
+    changed=$(compare -metric AE "$config/before.png" "$config/after.png" null: 2>&1)
+    [ "${changed%% *}" -gt 0 ] 2>/dev/null && pass "the greeting shows the change ($changed pixels)" ||
+        fail "the greeting did not change ($changed)"
+fi
+finish
+
+# 4. Stores that make no sense start without a crash.
 for junk in '[Path]\nPictrureStrench=x\nPictrure=/dev/null\nText=\nSize=-5\nColor=-1\nLong=abc\nDate=ano\nCas=1e999\nTextV=\\"\nSvatky=[\nDateF=\nCasF=ddddddddd\nText1=\\x00\nText2="\n' \
             '' '\x00\x01\xff\xfe[Path\n=\n\n\xc3\x28' '[Path]\nLong=1\nSize=0.0000001\nColor=16777216\n'; do
     launch "$junk"
