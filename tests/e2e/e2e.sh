@@ -12,11 +12,14 @@ passes=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; passes=$((passes + 1)); }
 
+# start_x [dpi]: an X server of 1024 x 768 pixels at that DPI (96 if none).
 start_x() {
+    local dpi=${1:-96}
     export DISPLAY=:$((90 + RANDOM % 400))
-    Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb "$DISPLAY" -screen 0 1024x768x24 -dpi "$dpi" -nolisten tcp -noreset >/dev/null 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    printf 'Xft.dpi:\t%s\n' "$dpi" | xrdb -nocpp -merge
     openbox >/dev/null 2>&1 &
     wm_pid=$!
     sleep 0.5
@@ -131,5 +134,16 @@ for junk in '[Path]\nPictrureStrench=x\nPictrure=/dev/null\nText=\nSize=-5\nColo
 done
 
 stop_x
+
+# 5. HiDPI: at 192 DPI the window keeps its size in twips, twice the pixels.
+start_x 192
+launch '[Path]\nLong=2\n'
+win=$(greeting_window)
+eval "$(xdotool getwindowgeometry --shell "$win")"
+[ "$WIDTH" = 624 ] && [ "$HEIGHT" = 430 ] && pass "624x430 pixels at 192 DPI" || fail "at 192 DPI: ${WIDTH}x${HEIGHT}"
+wait_exit 6
+finish
+stop_x
+
 echo "$passes passed, $failures failed"
 [ "$failures" = 0 ]
