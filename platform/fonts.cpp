@@ -1,24 +1,12 @@
 #include "platform/fonts.h"
 
 #include <QFont>
-#include <QFontDatabase>
 #include <QStringList>
 
+// Qt tries a family itself before its substitutes, so an installed face
+// still wins; and nothing has to enumerate the fonts at start-up.
 void registerFontSubstitutes()
 {
-    struct Substitute
-    {
-        const char *face;
-        QStringList lookAlikes;
-    };
-    const Substitute substitutes[] = {
-        {"Monotype Corsiva", {QStringLiteral("Z003"), QStringLiteral("URW Chancery L")}},
-        {"Comic Sans MS", {QStringLiteral("Comic Neue"), QStringLiteral("Comic Relief")}},
-    };
-    const QStringList installed = QFontDatabase::families();
-    for (const Substitute &s : substitutes) {
-        const QString face = QLatin1String(s.face);
-        if (!installed.contains(face, Qt::CaseInsensitive))
-            QFont::insertSubstitutions(face, s.lookAlikes);
-    }
+    QFont::insertSubstitutions(QStringLiteral("Monotype Corsiva"), {QStringLiteral("Z003"), QStringLiteral("URW Chancery L")});
+    QFont::insertSubstitutions(QStringLiteral("Comic Sans MS"), {QStringLiteral("Comic Neue"), QStringLiteral("Comic Relief")});
 }
