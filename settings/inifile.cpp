@@ -1,5 +1,8 @@
 #include "settings/inifile.h"
 
+#include <QByteArrayView>
+#include <utility>
+
 namespace IniFile {
 
 namespace {
@@ -19,15 +22,33 @@ QStringView trimmed(QStringView s)
     return s.sliced(begin, end - begin);
 }
 
+// Characters an editor may show as something else or break the line at.
+bool isControl(QChar c)
+{
+    const QChar::Category category = c.category();
+    return category == QChar::Other_Control || category == QChar::Separator_Line
+        || category == QChar::Separator_Paragraph;
+}
+
+bool isLoneSurrogate(QStringView s, qsizetype i)
+{
+    if (s[i].isHighSurrogate())
+        return i + 1 == s.size() || !s[i + 1].isLowSurrogate();
+    if (s[i].isLowSurrogate())
+        return i == 0 || !s[i - 1].isHighSurrogate();
+    return false;
+}
+
 bool needsQuotes(const QString &value)
 {
     if (value.isEmpty())
         return false;
     if (isBlank(value.front()) || isBlank(value.back()))
         return true;
-    for (QChar c : value) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F || c == u'"' || c == u'\\' || c == u',' || c == u';'
-            || c == u'#' || c == u'=')
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value[i];
+        if (c == u'"' || c == u'\\' || c == u',' || c == u';' || c == u'#' || c == u'=' || isControl(c)
+            || isLoneSurrogate(value, i))
             return true;
     }
     return false;
@@ -53,13 +74,65 @@ int readHex(QStringView s, qsizetype &i, int digits)
     return value;
 }
 
-Section *findSection(Document &document, const QString &name)
+Line readLine(QStringView line)
 {
-    for (Section &section : document) {
-        if (section.name == name)
-            return &section;
+    const QStringView content = trimmed(line);
+    const qsizetype equals = content.indexOf(u'=');
+    if (equals <= 0 || content.front() == u';' || content.front() == u'#')
+        return { {}, {}, line.toString() };
+    const QStringView key = trimmed(content.first(equals));
+    return { key.toString(), unquoted(content.sliced(equals + 1)), line.toString() };
+}
+
+std::optional<QString> sectionName(QStringView line)
+{
+    const QStringView content = trimmed(line);
+    if (content.size() < 3 || content.front() != u'[' || content.back() != u']')
+        return std::nullopt;
+    const QStringView name = trimmed(content.sliced(1, content.size() - 2));
+    if (name.isEmpty())
+        return std::nullopt;
+    return name.toString();
+}
+
+// Every line of the section holding the key, in file order, as (section, line) indexes.
+QList<std::pair<qsizetype, qsizetype>> find(const Document &document, const QString &section, const QString &key)
+{
+    QList<std::pair<qsizetype, qsizetype>> found;
+    for (qsizetype s = 0; s < document.size(); ++s) {
+        if (document[s].name != section)
+            continue;
+        const QList<Line> &lines = document[s].lines;
+        for (qsizetype l = 0; l < lines.size(); ++l) {
+            if (lines[l].key == key)
+                found.append({ s, l });
+        }
     }
-    return nullptr;
+    return found;
+}
+
+// A new key goes after the section's last key, so that comments and blank
+// lines that lead into the next section stay there.
+qsizetype insertionPoint(const Section &section)
+{
+    for (qsizetype l = section.lines.size(); l > 0; --l) {
+        if (!section.lines[l - 1].key.isEmpty())
+            return l;
+    }
+    for (qsizetype l = section.lines.size(); l > 0; --l) {
+        if (!trimmed(section.lines[l - 1].text).isEmpty())
+            return l;
+    }
+    return 0;
+}
+
+// A hand-written key may start with [; its line must not then read as a section.
+QString entryValue(const Line &line)
+{
+    const QString value = quoted(line.value);
+    if (line.key.startsWith(u'[') && value.endsWith(u']'))
+        return u'"' + value + u'"'; // needed no quotes, so it holds no quote or backslash
+    return value;
 }
 
 } // namespace
@@ -71,16 +144,29 @@ QString quoted(const QString &value)
     QString out;
     out.reserve(value.size() + 8);
     out += u'"';
-    for (QChar c : value) {
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value[i];
         switch (c.unicode()) {
-        case u'"': out += QLatin1String("\\\""); break;
-        case u'\\': out += QLatin1String("\\\\"); break;
-        case u'\r': out += QLatin1String("\\r"); break;
-        case u'\n': out += QLatin1String("\\n"); break;
-        case u'\t': out += QLatin1String("\\t"); break;
+        case u'"':
+            out += QLatin1String("\\\"");
+            break;
+        case u'\\':
+            out += QLatin1String("\\\\");
+            break;
+        case u'\r':
+            out += QLatin1String("\\r");
+            break;
+        case u'\n':
+            out += QLatin1String("\\n");
+            break;
+        case u'\t':
+            out += QLatin1String("\\t");
+            break;
         default:
-            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            if (c.unicode() < 0x100 && isControl(c))
                 out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+            else if (isControl(c) || isLoneSurrogate(value, i)) // UTF-8 cannot carry a lone surrogate
+                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
             else
                 out += c;
         }
@@ -106,15 +192,28 @@ QString unquoted(QStringView raw)
         }
         const QChar e = s[++i];
         switch (e.unicode()) {
-        case u'r': out += u'\r'; break;
-        case u'n': out += u'\n'; break;
-        case u't': out += u'\t'; break;
-        case u'0': out += QChar(0); break;
+        case u'\\':
+        case u'"':
+            out += e;
+            break;
+        case u'r':
+            out += u'\r';
+            break;
+        case u'n':
+            out += u'\n';
+            break;
+        case u't':
+            out += u'\t';
+            break;
+        case u'0':
+            out += QChar(0);
+            break;
         case u'x':
         case u'u': {
             qsizetype j = i + 1;
             const int code = readHex(s, j, e == u'x' ? 2 : 4);
             if (code < 0) {
+                out += u'\\';
                 out += e;
             } else {
                 out += QChar(char16_t(code));
@@ -122,7 +221,9 @@ QString unquoted(QStringView raw)
             }
             break;
         }
-        default: out += e; // \\ \" and anything unknown: the character itself
+        default: // a hand-written "C:\Obrázky" keeps its backslash
+            out += u'\\';
+            out += e;
         }
     }
     return out;
@@ -130,49 +231,22 @@ QString unquoted(QStringView raw)
 
 Document parse(const QByteArray &bytes)
 {
-    QByteArray text = bytes;
+    QByteArrayView text(bytes);
     if (text.startsWith("\xEF\xBB\xBF"))
-        text.remove(0, 3);
+        text = text.sliced(3);
     const QString all = QString::fromUtf8(text);
-    Document document;
-    Section *current = nullptr;
-    for (QStringView line : QStringView(all).split(u'\n')) {
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-        line = trimmed(line);
-        if (line.isEmpty() || line.front() == u';' || line.front() == u'#')
-            continue;
-        if (line.front() == u'[') {
-            if (!line.endsWith(u']'))
-                continue;
-            const QString name = trimmed(line.sliced(1, line.size() - 2)).toString();
-            current = findSection(document, name);
-            if (!current) {
-                document.append({name, {}});
-                current = &document.last();
-            }
-            continue;
-        }
-        const qsizetype equals = line.indexOf(u'=');
-        if (equals <= 0)
-            continue;
-        const QString key = trimmed(line.first(equals)).toString();
-        if (key.isEmpty())
-            continue;
-        if (!current) {
-            document.append({QStringLiteral("General"), {}});
-            current = &document.last();
-        }
-        const QString value = unquoted(line.sliced(equals + 1));
-        bool replaced = false;
-        for (Entry &entry : current->entries) {
-            if (entry.key == key) {
-                entry.value = value; // the last of duplicate keys wins
-                replaced = true;
-            }
-        }
-        if (!replaced)
-            current->entries.append({key, value});
+    Document document { Section {} };
+    qsizetype begin = 0;
+    while (begin < all.size()) {
+        qsizetype end = begin;
+        while (end < all.size() && all[end] != u'\n' && all[end] != u'\r')
+            ++end;
+        const QStringView line = QStringView(all).sliced(begin, end - begin);
+        begin = end + (QStringView(all).mid(end, 2) == u"\r\n" ? 2 : 1);
+        if (const std::optional<QString> name = sectionName(line))
+            document.append({ *name, line.toString(), {} });
+        else
+            document.last().lines.append(readLine(line));
     }
     return document;
 }
@@ -180,51 +254,66 @@ Document parse(const QByteArray &bytes)
 QByteArray serialize(const Document &document)
 {
     QString out;
+    const auto endsWithBlankLine = [&out] { return out.isEmpty() || out.endsWith(QLatin1String("\n\n")); };
     for (const Section &section : document) {
-        if (!out.isEmpty())
-            out += u'\n';
-        out += u'[' + section.name + QLatin1String("]\n");
-        for (const Entry &entry : section.entries)
-            out += entry.key + u'=' + quoted(entry.value) + u'\n';
+        if (!section.header.isEmpty()) {
+            out += section.header + u'\n';
+        } else if (!section.name.isEmpty()) {
+            if (!endsWithBlankLine())
+                out += u'\n';
+            out += u'[' + section.name + QLatin1String("]\n");
+        }
+        for (const Line &line : section.lines) {
+            if (line.key.isEmpty() || !line.text.isEmpty())
+                out += line.text + u'\n';
+            else
+                out += line.key + u'=' + entryValue(line) + u'\n';
+        }
     }
     return out.toUtf8();
 }
 
 std::optional<QString> value(const Document &document, const QString &section, const QString &key)
 {
-    for (const Section &s : document) {
-        if (s.name != section)
-            continue;
-        for (const Entry &entry : s.entries) {
-            if (entry.key == key)
-                return entry.value;
-        }
-    }
-    return std::nullopt;
+    const auto found = find(document, section, key);
+    if (found.isEmpty())
+        return std::nullopt;
+    return document[found.last().first].lines[found.last().second].value;
 }
 
-void setValue(Document &document, const QString &section, const QString &key, const QString &value)
+bool setValue(Document &document, const QString &section, const QString &key, const QString &value)
 {
-    Section *s = findSection(document, section);
-    if (!s) {
-        document.append({section, {}});
-        s = &document.last();
+    auto found = find(document, section, key);
+    if (!found.isEmpty()) {
+        const auto [s, l] = found.takeLast();
+        Line &line = document[s].lines[l];
+        const bool changed = line.value != value || !found.isEmpty();
+        if (line.value != value)
+            line = { key, value, {} };
+        // The earlier duplicates were never read; the file says one thing from now on.
+        for (qsizetype i = found.size(); i > 0; --i)
+            document[found[i - 1].first].lines.removeAt(found[i - 1].second);
+        return changed;
     }
-    for (Entry &entry : s->entries) {
-        if (entry.key == key) {
-            entry.value = value;
-            return;
-        }
+    Section *target = nullptr;
+    for (Section &candidate : document) {
+        if (candidate.name == section)
+            target = &candidate;
     }
-    s->entries.append({key, value});
+    if (!target) {
+        document.append({ section, {}, {} });
+        target = &document.last();
+    }
+    target->lines.insert(insertionPoint(*target), { key, value, {} });
+    return true;
 }
 
 bool remove(Document &document, const QString &section, const QString &key)
 {
-    Section *s = findSection(document, section);
-    if (!s)
-        return false;
-    return s->entries.removeIf([&](const Entry &entry) { return entry.key == key; }) > 0;
+    const auto found = find(document, section, key);
+    for (qsizetype i = found.size(); i > 0; --i)
+        document[found[i - 1].first].lines.removeAt(found[i - 1].second);
+    return !found.isEmpty();
 }
 
 } // namespace IniFile

@@ -3,41 +3,53 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringView>
 #include <optional>
 
-// The settings file: an INI file that people edit by hand, so every value is
-// an exact text. An unquoted value is taken literally up to the end of its
-// line, spaces around it trimmed ("Text1=Zdravinky, dnes je:" is that text,
-// never a list). A quoted value is unescaped (\\ \" \r \n \t \xHH \uXXXX).
-// Values are written raw when that reads back the same, otherwise quoted.
-// Lines starting with ; or # are comments; lines that are neither sections
-// nor key=value pairs are skipped. Rewriting keeps every section and key but
-// drops comments and skipped lines.
+// The settings file: a UTF-8 INI file that people edit by hand, so every
+// value is an exact text.
+//
+// Reading: an unquoted value is taken literally up to the end of its line,
+// spaces and tabs around it trimmed ("Text1=Zdravinky, dnes je:" is that text,
+// never a list); a value that starts with a double quote is unescaped up to
+// the closing quote (\\ \" \r \n \t \0 \xHH \uXXXX; any other backslash stays
+// as written). Lines starting with ; or # are comments; lines that are neither
+// a [section] nor key=value are kept but mean nothing. Of duplicate keys the
+// last one wins. CR LF, LF or a lone CR ends a line; a UTF-8 byte order mark
+// is skipped; invalid UTF-8 reads as U+FFFD.
+//
+// Rewriting keeps every line it did not change as it was: comments, blank
+// lines, other sections, unknown keys and unreadable lines. It writes LF line
+// ends and no byte order mark. A changed value is written raw when that reads
+// back the same and is easy to read, otherwise quoted.
 namespace IniFile {
 
-struct Entry
+struct Line
 {
-    QString key;
+    QString key; // empty for a comment, a blank line or an unreadable line
     QString value;
+    QString text; // the line as read; empty for an entry set since
 };
 
 struct Section
 {
-    QString name;
-    QList<Entry> entries;
+    QString name; // empty for the lines before the first section header
+    QString header; // the header line as read; empty for a section added since
+    QList<Line> lines;
 };
 
+// A section name may occur more than once; its keys are then read as one.
 using Document = QList<Section>;
 
 Document parse(const QByteArray &bytes);
 QByteArray serialize(const Document &document);
 
 std::optional<QString> value(const Document &document, const QString &section, const QString &key);
-void setValue(Document &document, const QString &section, const QString &key, const QString &value);
-// True when there was such a key.
+// Both return true when the document changed.
+bool setValue(Document &document, const QString &section, const QString &key, const QString &value);
 bool remove(Document &document, const QString &section, const QString &key);
 
-QString quoted(const QString &value); // as written to the file
-QString unquoted(QStringView raw); // as read from the file
+QString quoted(const QString &value); // as written after the =
+QString unquoted(QStringView raw); // what follows the =, as read
 
 } // namespace IniFile

@@ -3,6 +3,8 @@
 #include "platform/errortrap.h"
 #include "settings/inifile.h"
 
+#include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,18 +22,41 @@ class SettingsStore::Backend
 public:
     virtual ~Backend() = default;
     virtual Values load() = 0;
-    // Applies the change (nullopt removes) and returns everything now stored.
+    // Applies the change (nullopt removes) and returns everything now stored,
+    // or throws StepFailed and changes nothing.
     virtual Values change(Key key, const std::optional<QString> &value) = 0;
 };
 
 namespace {
 
+// Long enough for another copy of the program to finish its write, ms.
 constexpr int LockTimeoutMs = 5000;
+// A live QLockFile writes its process id into the lock file a moment after
+// creating it, so an empty lock file this old was left by a killed copy, ms.
+constexpr int EmptyLockStaleMs = 1000;
+
+// QLockFile removes the lock of a copy that no longer runs, but one killed
+// between creating the lock file and writing into it leaves an empty file,
+// which QLockFile would only take for stale after 30 seconds.
+bool lock(QLockFile &lock, const QString &lockPath)
+{
+    const QDeadlineTimer deadline(LockTimeoutMs);
+    while (!lock.tryLock(100)) {
+        if (deadline.hasExpired())
+            return false;
+        const QFileInfo info(lockPath);
+        if (lock.error() == QLockFile::LockFailedError && info.exists() && info.size() == 0
+            && info.lastModified().msecsTo(QDateTime::currentDateTime()) > EmptyLockStaleMs)
+            QFile::remove(lockPath);
+    }
+    return true;
+}
 
 // The INI file. A change is made under a lock file: the file is read again,
 // so that what other copies of the program wrote meanwhile is kept, and the
-// whole new file replaces the old one at once, so a crash or kill leaves the
-// old file or the new one, never a torn one.
+// whole new file replaces the old one in one rename, so that a crash or a
+// kill leaves the old file or the new one, never a torn one. A lock left by a
+// killed copy does not block: see lock() above.
 class IniBackend : public SettingsStore::Backend
 {
 public:
@@ -40,34 +65,51 @@ public:
     {
     }
 
-    SettingsStore::Values load() override { return valuesOf(read()); }
+    SettingsStore::Values load() override
+    {
+        const std::optional<IniFile::Document> document = read();
+        return document ? valuesOf(*document) : SettingsStore::Values {};
+    }
 
     SettingsStore::Values change(Key key, const std::optional<QString> &value) override
     {
+        if (!value) {
+            // Removing what the file does not hold needs no folder, no lock and no write.
+            const std::optional<IniFile::Document> now = read();
+            if (now && !IniFile::value(*now, Store::Section, keyName(key)))
+                return valuesOf(*now);
+        }
         if (!QDir().mkpath(QFileInfo(path_).absolutePath()))
             fail("cannot create the settings folder");
-        QLockFile lock(path_ + QStringLiteral(".lock"));
-        if (!lock.tryLock(LockTimeoutMs))
-            fail("settings are locked");
-        IniFile::Document document = read();
-        if (value) {
-            IniFile::setValue(document, Store::Section, keyName(key), *value);
-        } else if (!IniFile::remove(document, Store::Section, keyName(key))) {
-            return valuesOf(document); // nothing to remove: the file stays untouched
+        const QString lockPath = path_ + QStringLiteral(".lock");
+        QLockFile fileLock(lockPath);
+        if (!lock(fileLock, lockPath))
+            fail("the settings are locked");
+        std::optional<IniFile::Document> document = read();
+        if (!document)
+            fail("cannot read the settings"); // writing would lose what the file holds
+        const bool changed = value ? IniFile::setValue(*document, Store::Section, keyName(key), *value)
+                                   : IniFile::remove(*document, Store::Section, keyName(key));
+        if (changed) {
+            QSaveFile file(path_);
+            const QByteArray bytes = IniFile::serialize(*document);
+            if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+                fail("cannot save the settings");
         }
-        QSaveFile file(path_);
-        if (!file.open(QIODevice::WriteOnly) || file.write(IniFile::serialize(document)) < 0 || !file.commit())
-            fail("cannot save the settings");
-        return valuesOf(document);
+        return valuesOf(*document);
     }
 
 private:
-    IniFile::Document read() const
+    // Nothing for a file that does not exist yet; nullopt for one that cannot be read.
+    std::optional<IniFile::Document> read() const
     {
         QFile file(path_);
         if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return IniFile::parse(file.readAll());
+            return file.exists() ? std::nullopt : std::optional(IniFile::Document {});
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            return std::nullopt;
+        return IniFile::parse(bytes);
     }
 
     static SettingsStore::Values valuesOf(const IniFile::Document &document)
@@ -83,45 +125,46 @@ private:
 
 #ifdef Q_OS_WIN
 // HKEY_CURRENT_USER\Software\VB and VBA Program Settings\Zdravin\Path, where
-// the settings of this program have always lived on Windows.
+// the program has always kept its settings on Windows. A new QSettings for
+// every access: its status() keeps the first error for good, and a fresh one
+// sees what other copies of the program wrote.
 class RegistryBackend : public SettingsStore::Backend
 {
 public:
-    RegistryBackend()
-        : settings_(QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\") + Store::AppName,
-                    QSettings::NativeFormat)
-    {
-        settings_.setFallbacksEnabled(false);
-    }
-
     SettingsStore::Values load() override
     {
+        const std::unique_ptr<QSettings> settings = open();
         SettingsStore::Values values;
-        settings_.sync();
         for (int i = 0; i < KeyCount; ++i) {
-            const QString name = path(Key(i));
-            if (settings_.contains(name))
-                values[i] = settings_.value(name).toString();
+            const QString name = keyName(Key(i));
+            if (settings->contains(name))
+                values[i] = settings->value(name).toString();
         }
         return values;
     }
 
     SettingsStore::Values change(Key key, const std::optional<QString> &value) override
     {
+        const std::unique_ptr<QSettings> settings = open();
         if (value)
-            settings_.setValue(path(key), *value);
+            settings->setValue(keyName(key), *value);
         else
-            settings_.remove(path(key));
-        settings_.sync();
-        if (settings_.status() != QSettings::NoError)
+            settings->remove(keyName(key));
+        settings->sync();
+        if (settings->status() != QSettings::NoError)
             fail("cannot save the settings");
         return load();
     }
 
 private:
-    static QString path(Key key) { return Store::Section + u'/' + keyName(key); }
-
-    QSettings settings_;
+    static std::unique_ptr<QSettings> open()
+    {
+        auto settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+            QStringLiteral("VB and VBA Program Settings"), Store::AppName);
+        settings->setFallbacksEnabled(false);
+        settings->beginGroup(Store::Section);
+        return settings;
+    }
 };
 #endif
 
@@ -130,7 +173,7 @@ private:
 SettingsStore &SettingsStore::user()
 {
 #ifdef Q_OS_WIN
-    static SettingsStore store(QString{});
+    static SettingsStore store(std::make_unique<RegistryBackend>());
 #else
     static SettingsStore store(userFilePath());
 #endif
@@ -144,13 +187,13 @@ QString SettingsStore::userFilePath()
 }
 
 SettingsStore::SettingsStore(const QString &iniFilePath)
+    : SettingsStore(std::make_unique<IniBackend>(iniFilePath))
 {
-#ifdef Q_OS_WIN
-    if (iniFilePath.isEmpty())
-        backend_ = std::make_unique<RegistryBackend>();
-    else
-#endif
-        backend_ = std::make_unique<IniBackend>(iniFilePath);
+}
+
+SettingsStore::SettingsStore(std::unique_ptr<Backend> backend)
+    : backend_(std::move(backend))
+{
     reload();
 }
 

@@ -20,7 +20,8 @@ class SettingsStore
 public:
     // The user's own store.
     static SettingsStore &user();
-    // The INI file of the user's store: $XDG_CONFIG_HOME/Zdravin.conf.
+    // The INI file of the user's store on Linux and other systems but Windows:
+    // $XDG_CONFIG_HOME/Zdravin.conf.
     static QString userFilePath();
 
     // A store kept in the given INI file (tests, tools).
@@ -42,6 +43,7 @@ public:
     class Backend;
 
 private:
+    explicit SettingsStore(std::unique_ptr<Backend> backend);
     void change(Key key, const std::optional<QString> &value);
 
     std::unique_ptr<Backend> backend_;

@@ -1,8 +1,8 @@
 #include "common/tempstore.h"
 #include "common/testmain.h"
 #include "platform/errortrap.h"
-#include "settings/inifile.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QTest>
 #include <sys/stat.h>
@@ -16,11 +16,11 @@ private Q_SLOTS:
     void handEdited_data();
     void handEdited();
     void absentKeyGivesFallback();
-    void emptyTextIsNotAbsent();
-    void removeAbsentKeyIsNoError();
-    void otherSectionsSurviveAWrite();
+    void readingAndRemovingAbsentKeysWriteNothing();
+    void writeKeepsWhatAPersonWrote();
     void garbageGivesFallbacksAndStaysUntouched_data();
     void garbageGivesFallbacksAndStaysUntouched();
+    void failedWriteChangesNothing_data();
     void failedWriteChangesNothing();
     void writeReplacesTheFileAtomically();
     void twoCopiesLoseNoKey();
@@ -68,18 +68,24 @@ void tst_SettingsStore::handEdited_data()
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("text1");
     QTest::newRow("unquoted comma") << QByteArray("[Path]\nText1=Zdravinky, dnes je:\n") << "Zdravinky, dnes je:";
-    QTest::newRow("spaces around trimmed") << QByteArray("[Path]\n  Text1 =  Ahoj  \n") << "Ahoj";
+    QTest::newRow("decimal comma") << QByteArray("[Path]\nText1=12,5\n") << "12,5";
+    QTest::newRow("spaces around trimmed") << QByteArray("[Path]\n  Text1 = \t Ahoj  \n") << "Ahoj";
     QTest::newRow("quoted keeps spaces") << QByteArray("[Path]\nText1=\" Ahoj \"\n") << " Ahoj ";
-    QTest::newRow("escapes") << QByteArray("[Path]\nText1=\"a\\\"b\\\\c\\r\\nd\\x41\"\n") << "a\"b\\c\r\ndA";
+    QTest::newRow("escapes") << QByteArray("[Path]\nText1=\"a\\\"b\\\\c\\r\\nd\\x41\\u010D\"\n") << "a\"b\\c\r\ndAč";
+    QTest::newRow("unknown escape keeps its backslash")
+        << QByteArray("[Path]\nText1=\"C:\\Obrázky\\Já.jpg\"\n") << "C:\\Obrázky\\Já.jpg";
+    QTest::newRow("after the closing quote") << QByteArray("[Path]\nText1=\"a\" ; b\n") << "a";
+    QTest::newRow("unterminated quote") << QByteArray("[Path]\nText1=\"abc\n") << "abc";
     QTest::newRow("CRLF file") << QByteArray("[Path]\r\nText1=Ahoj\r\nText2=x\r\n") << "Ahoj";
     QTest::newRow("BOM") << QByteArray("\xEF\xBB\xBF[Path]\nText1=Ahoj\n") << "Ahoj";
-    QTest::newRow("comments") << QByteArray("; mine\n[Path]\n# Text1=no\nText1=yes\n") << "yes";
-    QTest::newRow("last duplicate wins") << QByteArray("[Path]\nText1=a\nText1=b\n") << "b";
+    QTest::newRow("comments") << QByteArray("; mine\n[Path]\n# Text1=no\n;Text1=no\nText1=yes\n") << "yes";
+    QTest::newRow("last duplicate wins") << QByteArray("[Path]\nText1=a\n[Jiné]\n[Path]\nText1=b\n") << "b";
     QTest::newRow("unquoted semicolon kept") << QByteArray("[Path]\nText1=a;b\n") << "a;b";
     QTest::newRow("empty value") << QByteArray("[Path]\nText1=\n") << "";
+    QTest::newRow("invalid UTF-8") << QByteArray("[Path]\nText1=a\xC3\x28\xFF\n") << "a\uFFFD(\uFFFD";
     QTest::newRow("other section only") << QByteArray("[Jiné]\nText1=no\n") << "fallback";
+    QTest::newRow("before any section") << QByteArray("Text1=no\n") << "fallback";
     QTest::newRow("keys are case-sensitive") << QByteArray("[Path]\ntext1=no\n") << "fallback";
-    QTest::newRow("unterminated quote") << QByteArray("[Path]\nText1=\"abc\n") << "abc";
 }
 
 void tst_SettingsStore::handEdited()
@@ -96,33 +102,26 @@ void tst_SettingsStore::absentKeyGivesFallback()
     QCOMPARE(temp.store().ReadSetting(Key::Size, QStringLiteral("12")), QStringLiteral("30"));
     QCOMPARE(temp.store().ReadSetting(Key::Long, QStringLiteral("11")), QStringLiteral("11"));
     temp.store().RemoveSetting(Key::Size);
+    QCOMPARE(temp.store().ReadSetting(Key::Size, QStringLiteral("12")), QStringLiteral("12"));
     QCOMPARE(SettingsStore(temp.filePath()).ReadSetting(Key::Size, QStringLiteral("12")), QStringLiteral("12"));
 }
 
-void tst_SettingsStore::emptyTextIsNotAbsent()
+void tst_SettingsStore::readingAndRemovingAbsentKeysWriteNothing()
 {
-    TempStore temp;
-    temp.store().WriteSetting(Key::Text1, QString());
-    QCOMPARE(SettingsStore(temp.filePath()).ReadSetting(Key::Text1, QStringLiteral("x")), QString(""));
-}
-
-void tst_SettingsStore::removeAbsentKeyIsNoError()
-{
-    TempStore temp;
+    QTemporaryDir dir;
+    SettingsStore store(dir.filePath(QStringLiteral("new/Zdravin.conf")));
+    QCOMPARE(store.ReadSetting(Key::Text, QStringLiteral("Arial")), QStringLiteral("Arial"));
     for (int i = 0; i < KeyCount; ++i)
-        temp.store().RemoveSetting(Key(i));
-    QVERIFY(!QFileInfo::exists(temp.filePath())); // nothing removed, nothing written
+        store.RemoveSetting(Key(i));
+    QVERIFY(QDir(dir.path()).isEmpty());
 }
 
-void tst_SettingsStore::otherSectionsSurviveAWrite()
+void tst_SettingsStore::writeKeepsWhatAPersonWrote()
 {
-    TempStore temp(QByteArray("[General]\nx=1\n[Path]\nText=Arial\nNeznámý=klíč\n"));
+    const QByteArray mine = "; mine\n[General]\nx=a, b\n\n[Path]\n Text = Arial\nNeznámý=klíč\n[Jiné]\ny=1\n";
+    TempStore temp(mine);
     temp.store().WriteSetting(Key::Size, QStringLiteral("20"));
-    const IniFile::Document document = IniFile::parse(temp.fileText());
-    QCOMPARE(IniFile::value(document, "General", "x"), std::optional<QString>("1"));
-    QCOMPARE(IniFile::value(document, "Path", "Neznámý"), std::optional<QString>("klíč"));
-    QCOMPARE(IniFile::value(document, "Path", "Text"), std::optional<QString>("Arial"));
-    QCOMPARE(IniFile::value(document, "Path", "Size"), std::optional<QString>("20"));
+    QCOMPARE(temp.fileText(), QByteArray(mine).replace("klíč\n", "klíč\nSize=20\n"));
 }
 
 void tst_SettingsStore::garbageGivesFallbacksAndStaysUntouched_data()
@@ -144,17 +143,41 @@ void tst_SettingsStore::garbageGivesFallbacksAndStaysUntouched()
     QCOMPARE(temp.fileText(), file);
 }
 
-void tst_SettingsStore::failedWriteChangesNothing()
+void tst_SettingsStore::failedWriteChangesNothing_data()
 {
-    TempStore temp(QByteArray("[Path]\nSize=30\n"));
-    // Root may write into a read-only folder; no one can write below a file.
-    SettingsStore blocked(temp.filePath() + QStringLiteral("/Zdravin.conf"));
-    QVERIFY_THROWS_EXCEPTION(StepFailed, blocked.WriteSetting(Key::Size, QStringLiteral("40")));
-    QCOMPARE(blocked.ReadSetting(Key::Size, QStringLiteral("12")), QStringLiteral("12"));
-    QCOMPARE(temp.fileText(), QByteArray("[Path]\nSize=30\n"));
+    QTest::addColumn<bool>("folderBecomesFile"); // else the file becomes a folder, which cannot be read
+    QTest::newRow("folder is a file") << true;
+    QTest::newRow("file is a folder") << false;
 }
 
-// A new file takes the old one's place in one rename: a reader or a crash
+// Root may write into a read-only folder, so the path is blocked instead.
+void tst_SettingsStore::failedWriteChangesNothing()
+{
+    QFETCH(bool, folderBecomesFile);
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("config"));
+    const QString path = folder + QStringLiteral("/Zdravin.conf");
+    QVERIFY(QDir().mkpath(folder));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("[Path]\nSize=30\n") > 0);
+    file.close();
+    SettingsStore store(path);
+    QVERIFY(QDir(folder).removeRecursively());
+    if (folderBecomesFile) {
+        QFile blocker(folder);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+    } else {
+        QVERIFY(QDir().mkpath(path));
+    }
+
+    QVERIFY_THROWS_EXCEPTION(StepFailed, store.WriteSetting(Key::Size, QStringLiteral("40")));
+    if (!folderBecomesFile)
+        QVERIFY_THROWS_EXCEPTION(StepFailed, store.RemoveSetting(Key::Size));
+    QCOMPARE(store.ReadSetting(Key::Size, QStringLiteral("12")), QStringLiteral("30"));
+    QCOMPARE(QFileInfo(folderBecomesFile ? folder : path).isFile(), folderBecomesFile);
+}
+
+// The new file takes the old one's place in one rename: a reader or a crash
 // sees the old file or the new one, never half of one.
 void tst_SettingsStore::writeReplacesTheFileAtomically()
 {

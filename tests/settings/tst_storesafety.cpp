@@ -1,0 +1,227 @@
+#include "common/testmain.h"
+#include "settings/inifile.h"
+#include "settings/settingsstore.h"
+#include "storewriter.h"
+
+#include "platform/errortrap.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// The settings file against other copies of the program: killed while
+// writing, writing at the same time, and unable to write.
+class tst_StoreSafety : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void killedWhileWritingLeavesAWholeFile();
+    void lockOfAKilledCopyDoesNotBlock_data();
+    void lockOfAKilledCopyDoesNotBlock();
+    void twoCopiesWritingAtOnceLoseNoKey();
+    void unwritableStoreChangesNothing_data();
+    void unwritableStoreChangesNothing();
+};
+
+namespace {
+
+const QString FileName = QStringLiteral("Zdravin.conf");
+
+QString names(const QList<Key> &keys)
+{
+    QStringList list;
+    for (Key key : keys)
+        list << keyName(key);
+    return list.join(u',');
+}
+
+void startWriter(QProcess &writer, const QString &file, int rounds, const QList<Key> &keys,
+                 std::optional<Key> sentinel = std::nullopt)
+{
+    QStringList args = {file, QString::number(rounds), names(keys)};
+    if (sentinel)
+        args << keyName(*sentinel);
+    writer.start(QStringLiteral(STOREWRITER_PATH), args);
+}
+
+// Reads the writer's output up to a line that starts with the prefix.
+bool waitForLine(QProcess &writer, const QByteArray &prefix)
+{
+    for (;;) {
+        while (writer.canReadLine()) {
+            if (writer.readLine().startsWith(prefix))
+                return true;
+        }
+        if (!writer.waitForReadyRead(30000))
+            return false;
+    }
+}
+
+QByteArray fileText(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Empty when the file is one the writer wrote whole: it ends with a line
+// end, every line is the section header or one of the writer's keys, the
+// sentinel holds its name, and every key a value of some round, whole.
+QString tornPart(const QByteArray &text, const QList<Key> &keys, Key sentinel)
+{
+    if (!text.endsWith('\n'))
+        return QStringLiteral("no line end at the end");
+    QStringList known = {keyName(sentinel)};
+    for (Key key : keys)
+        known << keyName(key);
+    for (const QByteArray &line : text.chopped(1).split('\n')) {
+        if (line != "[Path]" && !known.contains(QString::fromUtf8(line.left(line.indexOf('=')))))
+            return QStringLiteral("stray line: ") + QString::fromUtf8(line.left(80));
+    }
+    const IniFile::Document document = IniFile::parse(text);
+    if (IniFile::value(document, Store::Section, keyName(sentinel)) != keyName(sentinel))
+        return QStringLiteral("sentinel lost");
+    static const QRegularExpression round(QStringLiteral("^ \\w+ kolo (\\d+): "));
+    for (Key key : keys) {
+        const QString value = IniFile::value(document, Store::Section, keyName(key)).value_or(QString());
+        const QRegularExpressionMatch match = round.match(value);
+        if (!match.hasMatch() || value != storeWriterValue(key, match.captured(1).toInt()))
+            return keyName(key) + QStringLiteral(" torn: ") + value.right(40);
+    }
+    return {};
+}
+
+} // namespace
+
+void tst_StoreSafety::killedWhileWritingLeavesAWholeFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(FileName);
+    const Key sentinel = Key::Pictrure;
+    QList<Key> keys;
+    for (int i = 0; i < KeyCount; ++i) {
+        if (Key(i) != sentinel)
+            keys << Key(i);
+    }
+    for (int kill = 0; kill < 10; ++kill) {
+        QProcess writer;
+        startWriter(writer, path, 0, keys, sentinel);
+        QVERIFY(waitForLine(writer, "round 1")); // from here on every key is in the file
+        QThread::msleep(QRandomGenerator::global()->bounded(5, 51));
+        writer.kill();
+        QVERIFY(writer.waitForFinished());
+        const QString torn = tornPart(fileText(path), keys, sentinel);
+        QVERIFY2(torn.isEmpty(), qPrintable(QStringLiteral("after kill %1: %2").arg(kill).arg(torn)));
+        SettingsStore next(path);
+        QVERIFY(silently([&] { next.WriteSetting(Key::Text1, storeWriterValue(Key::Text1, 0)); }));
+    }
+}
+
+void tst_StoreSafety::lockOfAKilledCopyDoesNotBlock_data()
+{
+    QTest::addColumn<bool>("killedBeforeWritingIt");
+    QTest::newRow("lock of a process that no longer runs") << false;
+    QTest::newRow("empty lock, killed between creating and writing it") << true;
+}
+
+void tst_StoreSafety::lockOfAKilledCopyDoesNotBlock()
+{
+    QFETCH(bool, killedBeforeWritingIt);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(FileName);
+    const QString lockPath = path + QStringLiteral(".lock");
+    if (killedBeforeWritingIt) {
+        QFile empty(lockPath);
+        QVERIFY(empty.open(QIODevice::WriteOnly));
+    } else {
+        QProcess holder;
+        holder.start(QStringLiteral(STOREWRITER_PATH), {QStringLiteral("--hold-lock"), path});
+        QVERIFY(waitForLine(holder, "locked"));
+        holder.kill();
+        QVERIFY(holder.waitForFinished());
+    }
+    QVERIFY(QFileInfo::exists(lockPath));
+    SettingsStore store(path);
+    QVERIFY(silently([&] { store.WriteSetting(Key::Size, QStringLiteral("30")); }));
+    QCOMPARE(SettingsStore(path).ReadSetting(Key::Size, QString()), QStringLiteral("30"));
+    QVERIFY(!QFileInfo::exists(lockPath));
+}
+
+void tst_StoreSafety::twoCopiesWritingAtOnceLoseNoKey()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(FileName);
+    const QList<Key> mine = {Key::Text1, Key::Date, Key::TextV, Key::DateF, Key::PictrureStrench, Key::Text, Key::Color};
+    const QList<Key> theirs = {Key::Text2, Key::Cas, Key::Svatky, Key::CasF, Key::Pictrure, Key::Size, Key::Long};
+    const int rounds = 40;
+    QProcess a, b;
+    startWriter(a, path, rounds, mine);
+    startWriter(b, path, rounds, theirs);
+    for (QProcess *writer : {&a, &b}) {
+        QVERIFY(writer->waitForFinished(120000));
+        QCOMPARE(writer->exitStatus(), QProcess::NormalExit);
+        QVERIFY2(writer->exitCode() == 0, writer->readAllStandardOutput().right(200).constData());
+    }
+    SettingsStore fresh(path);
+    for (Key key : mine + theirs)
+        QCOMPARE(fresh.ReadSetting(key, QString()), storeWriterValue(key, rounds));
+}
+
+void tst_StoreSafety::unwritableStoreChangesNothing_data()
+{
+    QTest::addColumn<int>("folderMode");
+    QTest::addColumn<int>("fileMode");
+    QTest::newRow("read-only folder") << 0555 << 0644;
+    QTest::newRow("unreadable file in a writable folder") << 0777 << 0600;
+}
+
+// Root may write anywhere, so the writer runs as nobody against root's files.
+void tst_StoreSafety::unwritableStoreChangesNothing()
+{
+    QFETCH(int, folderMode);
+    QFETCH(int, fileMode);
+    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    if (::geteuid() != 0 || setpriv.isEmpty())
+        QSKIP("needs root and setpriv to run the writer as another user");
+    auto asNobody = [&](QProcess &process, const QStringList &args) {
+        process.start(setpriv, QStringList{QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                                           QStringLiteral("--clear-groups"), QStringLiteral(STOREWRITER_PATH)}
+                                   + args);
+    };
+    QProcess probe; // without arguments the writer only complains
+    asNobody(probe, {});
+    if (!probe.waitForFinished() || probe.exitCode() != 2)
+        QSKIP("user nobody cannot run the writer from this build folder");
+
+    QTemporaryDir dir(QStringLiteral("/tmp/zdravinky-XXXXXX"));
+    QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0755) == 0);
+    const QString folder = dir.filePath(QStringLiteral("config"));
+    const QString path = folder + u'/' + FileName;
+    const QByteArray before("; upraveno ručně\n[Path]\nText1=Ahoj, světe\nSize=30\n");
+    QVERIFY(QDir().mkpath(folder));
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(before);
+    }
+    QVERIFY(::chmod(QFile::encodeName(path).constData(), fileMode) == 0);
+    QVERIFY(::chmod(QFile::encodeName(folder).constData(), folderMode) == 0);
+
+    QProcess writer;
+    asNobody(writer, {path, QStringLiteral("3"), names({Key::Text1, Key::Text2, Key::Size})});
+    QVERIFY(writer.waitForFinished(60000));
+    QCOMPARE(writer.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(writer.exitCode(), 1);
+    QVERIFY(writer.readAllStandardOutput().contains("written 0 failed 9"));
+    QCOMPARE(fileText(path), before);
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{FileName});
+}
+
+ZDRAVINKY_TEST(tst_StoreSafety)
+#include "tst_storesafety.moc"
