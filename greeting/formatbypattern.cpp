@@ -33,16 +33,15 @@ int firstTokenLength(char16_t letter, qsizetype run)
 // Cheaper than QString::number, which allocates: this runs ten times a second.
 void appendNumber(QString &out, int value, int width)
 {
-    if (value < 0) {
+    if (value < 0)
         out += u'-';
-        value = -value;
-    }
+    unsigned magnitude = value < 0 ? 0u - unsigned(value) : unsigned(value); // QDate reaches year -2^31
     char16_t digits[12];
     int count = 0;
     do {
-        digits[count++] = char16_t(u'0' + value % 10);
-        value /= 10;
-    } while (value > 0);
+        digits[count++] = char16_t(u'0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude > 0);
     for (int i = count; i < width; ++i)
         out += u'0';
     while (count > 0)

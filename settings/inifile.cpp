@@ -1,6 +1,7 @@
 #include "settings/inifile.h"
 
 #include <QByteArrayView>
+#include <QStringDecoder>
 #include <utility>
 
 namespace IniFile {
@@ -234,7 +235,8 @@ Document parse(const QByteArray &bytes)
     QByteArrayView text(bytes);
     if (text.startsWith("\xEF\xBB\xBF"))
         text = text.sliced(3);
-    const QString all = QString::fromUtf8(text);
+    // QString::fromUtf8 would skip a second byte order mark as well.
+    const QString all = QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom)(text);
     Document document { Section {} };
     qsizetype begin = 0;
     while (begin < all.size()) {
@@ -270,6 +272,8 @@ QByteArray serialize(const Document &document)
                 out += line.key + u'=' + entryValue(line) + u'\n';
         }
     }
+    if (out.startsWith(QChar(0xFEFF)))
+        out.prepend(QChar(0xFEFF)); // read as a byte order mark, it would take the first one away
     return out.toUtf8();
 }
 

@@ -150,6 +150,7 @@ void tst_FormatByPattern::czechNames()
 void tst_FormatByPattern::dateAloneIsMidnight()
 {
     QCOMPARE(FormatByPattern(Friday, "d.m.yyyy hh:mm:ss"), QString("5.3.2004 00:00:00"));
+    QCOMPARE(FormatByPattern(QDate::fromJulianDay(-784350574879), "d.m.yyyy"), QString("1.1.-2147483648")); // as far back as QDate goes
 }
 
 void tst_FormatByPattern::colonIsTheTimeSeparator()

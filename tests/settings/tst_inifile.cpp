@@ -14,6 +14,7 @@ private Q_SLOTS:
     void rewriteChangesOnlyWhatChanged_data();
     void rewriteChangesOnlyWhatChanged();
     void keyStartingWithABracketStaysAKey();
+    void feffStartingTheFileSurvives();
 };
 
 void tst_IniFile::quotedOnlyWhenNeeded_data()
@@ -124,6 +125,16 @@ void tst_IniFile::keyStartingWithABracketStaysAKey()
     const QByteArray written = IniFile::serialize(document);
     QCOMPARE(written, QByteArray("[a=\"x]\"\n"));
     QCOMPARE(IniFile::value(IniFile::parse(written), QString(), QStringLiteral("[a")), QStringLiteral("x]"));
+}
+
+// Once the first line is removed, a U+FEFF starting the next one must not
+// be taken for the byte order mark.
+void tst_IniFile::feffStartingTheFileSurvives()
+{
+    IniFile::Document document = IniFile::parse("k=r\n\xEF\xBB\xBFx=1\n");
+    IniFile::remove(document, QString(), QStringLiteral("k"));
+    const IniFile::Document reread = IniFile::parse(IniFile::serialize(document));
+    QCOMPARE(IniFile::value(reread, QString(), QString(QChar(0xFEFF)) + u'x'), QStringLiteral("1"));
 }
 
 ZDRAVINKY_TEST(tst_IniFile)
