@@ -15,7 +15,7 @@ echo "== greeting window text timer"
 "$build/bench/bench_window"
 
 export DISPLAY=:$((500 + RANDOM % 400))
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$DISPLAY" -br -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 & # black root: see firstframe
 xvfb=$!
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >/dev/null 2>&1 &
@@ -26,18 +26,6 @@ config=$(mktemp -d)
 printf '[Path]\nLong=3\nCas=1\nDate=1\nSvatky=1\n' >"$config/Zdravin.conf"
 export XDG_CONFIG_HOME=$config
 
-# Milliseconds from start until the program's window is mapped and visible.
-first_frame() {
-    local start end
-    start=$(date +%s%N)
-    "$1" >/dev/null 2>&1 &
-    local pid=$!
-    until xdotool search --onlyvisible --classname "$2" >/dev/null 2>&1; do sleep 0.002; done
-    end=$(date +%s%N)
-    wait "$pid" 2>/dev/null || true
-    echo $(((end - start) / 1000000))
-}
-
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 peak_kib() {
@@ -45,10 +33,14 @@ peak_kib() {
     cat "$config/rss"
 }
 
-echo "== start to first frame (median of $runs)"
-ours=$(for _ in $(seq "$runs"); do first_frame "$build/zdravinky" zdravinky; done | median)
-base=$(for _ in $(seq "$runs"); do first_frame "$build/bench/minimalwindow" minimalwindow; done | median)
-awk -v a="$ours" -v b="$base" 'BEGIN { printf "zdravinky %d ms, minimal window %d ms: %.2f times\n", a, b, a / b }'
+echo "== start to first frame on the screen (median of $runs)"
+frame() { "$build/bench/firstframe" "$runs" "$@" | median; }
+ours=$(frame "$build/zdravinky")
+base=$(frame "$build/bench/minimalwindow")
+text=$(frame "$build/bench/minimalwindow" --text)
+awk -v a="$ours" -v b="$base" -v t="$text" 'BEGIN {
+    printf "zdravinky %.1f ms, minimal window %.1f ms: %.2f times\n", a, b, a / b
+    printf "minimal window with one line of text %.1f ms: %.2f times the minimal window; zdravinky %.2f times this\n", t, t / b, a / t }'
 
 echo "== peak resident memory"
 ours=$(peak_kib "$build/zdravinky")

@@ -117,6 +117,7 @@ void tst_Zdravinky::designTimeLook()
     QVERIFY(g.timer("Timer2")->isActive());
     QCOMPARE(g.timer("Timer2")->interval(), 1);
     QCOMPARE(g.window->focusPolicy(), Qt::NoFocus);
+    QCOMPARE(g.window->windowIcon().availableSizes(), (QList<QSize>{{16, 16}, {32, 32}, {48, 48}}));
 }
 
 void tst_Zdravinky::menuItems()
