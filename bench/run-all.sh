@@ -23,6 +23,8 @@ wm=$!
 trap 'kill $wm $xvfb 2>/dev/null' EXIT
 sleep 0.5
 config=$(mktemp -d)
+export XDG_RUNTIME_DIR=$config/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 printf '[Path]\nLong=3\nCas=1\nDate=1\nSvatky=1\n' >"$config/Zdravin.conf"
 export XDG_CONFIG_HOME=$config
 
