@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const bool utf16 = header[0] & 1;
     const int dateKind = (header[0] >> 1) & 3;
     const bool noTime = header[0] & 8;
-    const int spec = (header[0] >> 4) & 3;
+    const int zoneKind = (header[0] >> 4) & 3;
     const int regionalKind = (header[0] >> 6) & 3;
 
     QString pattern;
@@ -96,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QDate date = dateOf(dateKind, readLe32(header + 1));
     const QTime time = noTime ? QTime() : QTime::fromMSecsSinceStartOfDay(int(readLe32(header + 5) % 86400000));
     QDateTime value;
-    switch (spec) {
+    switch (zoneKind) {
     case 0: value = QDateTime(date, time, Qt::UTC); break;
     case 1: value = QDateTime(date, time, Qt::LocalTime); break;
     case 2: value = QDateTime(date, time, Qt::OffsetFromUTC, int(readLe32(header + 5) % 100800) - 50400); break;
