@@ -6,6 +6,9 @@ set -eu
 build=$(realpath "${1:-build}")
 here=$(dirname "$(realpath "$0")")
 runs=${RUNS:-9}
+config=$(mktemp -d)
+export XDG_RUNTIME_DIR=$config/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 echo "== store"
 "$build/bench/bench_store"
@@ -22,9 +25,6 @@ openbox >/dev/null 2>&1 &
 wm=$!
 trap 'kill $wm $xvfb 2>/dev/null' EXIT
 sleep 0.5
-config=$(mktemp -d)
-export XDG_RUNTIME_DIR=$config/runtime
-mkdir -m 700 "$XDG_RUNTIME_DIR"
 printf '[Path]\nLong=3\nCas=1\nDate=1\nSvatky=1\n' >"$config/Zdravin.conf"
 export XDG_CONFIG_HOME=$config
 
