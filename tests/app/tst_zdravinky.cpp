@@ -78,6 +78,7 @@ private Q_SLOTS:
     void helpPageOpens();
     void accessKeys_data();
     void accessKeys();
+    void pictureSharpAtRatioTwo();
 };
 
 namespace {
@@ -542,6 +543,27 @@ void tst_Zdravinky::accessKeys()
     QTRY_VERIFY(!menu->isVisible());
     QCOMPARE(ended.count(), ends ? 1 : 0);
     QCOMPARE(catcher.opened.size(), page.isEmpty() ? 0 : 1);
+}
+
+// Run by the app_hidpi test at scale factor 2: a picture with a pixel for
+// every device pixel must reach the screen pixel for pixel, not drawn at the
+// logical size and blown up.
+void tst_Zdravinky::pictureSharpAtRatioTwo()
+{
+    ImageControl control;
+    if (control.devicePixelRatioF() != 2)
+        QSKIP("needs QT_SCALE_FACTOR=2");
+    QImage checkerboard(40, 20, QImage::Format_RGB32);
+    for (int y = 0; y < checkerboard.height(); ++y)
+        for (int x = 0; x < checkerboard.width(); ++x)
+            checkerboard.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+    control.setPicture(checkerboard);
+    control.setStretch(true);
+    control.resize(20, 10);
+
+    QImage drawn = control.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    drawn.setDevicePixelRatio(1);
+    QCOMPARE(drawn, checkerboard);
 }
 
 ZDRAVINKY_TEST(tst_Zdravinky)
