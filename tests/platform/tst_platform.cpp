@@ -257,6 +257,7 @@ void tst_Platform::pictures_data()
     const QByteArray progressive = encoded(detailed, "jpeg", true);
     const QByteArray thumbnailed = withThumbnail(jpeg, encoded(image, "jpeg"));
     const QByteArray bmp = encoded(detailed, "bmp");
+    const QByteArray png = encoded(detailed, "png");
     const QByteArray bigGif = gif(120, 80);
     const QByteArray MotionPhotoVideo("\0\0\0\x18" "ftypmp42", 12); // a phone appends the video
     QTest::newRow("gif of many blocks") << write("blocks.gif", bigGif) << true << QSize(120, 80);
@@ -273,6 +274,7 @@ void tst_Platform::pictures_data()
     QTest::newRow("gif cut in its pixels") << write("half.gif", bigGif.left(bigGif.size() / 2)) << false << QSize();
     QTest::newRow("gif without its trailer") << write("notrailer.gif", bigGif.chopped(1)) << false << QSize();
     QTest::newRow("bmp cut short") << write("short.bmp", bmp.chopped(100)) << false << QSize();
+    QTest::newRow("png cut in half") << write("half.png", png.left(png.size() / 2)) << false << QSize();
     QTest::newRow("png bomb") << write("bomb.png", pngBomb(encoded(image, "png"))) << false << QSize();
     QTest::newRow("jpeg bomb") << write("bomb.jpg", jpegBomb(encoded(image, "jpeg"))) << false << QSize();
     QTest::newRow("gif bomb") << write("bomb.gif", gifBomb(bigGif)) << false << QSize();
