@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -125,14 +124,9 @@ void checkRemoved(const IniFile::Document &document, size_t choice)
     expectSame(document, reread, {place});
 }
 
-// The fallbacks the settings window passes when it loads.
-const std::array<QString, KeyCount> &fallbacks()
-{
-    using namespace Fallback::SettingsLoad;
-    static const std::array<QString, KeyCount> all = {PictrureStrench, Pictrure, Text, Size, Color, Long, Flag,
-                                                      Flag, Flag, Flag, DateF, CasF, Text1, Text2};
-    return all;
-}
+// Every reader's fallback here: unlike the real fallbacks, it tells a value
+// that is absent from one that the file holds.
+const QString Absent = QStringLiteral("\uFFFF<absent>");
 
 void checkStore(const QByteArray &bytes, const IniFile::Document &document)
 {
@@ -146,8 +140,8 @@ void checkStore(const QByteArray &bytes, const IniFile::Document &document)
     const SettingsStore store(path);
     for (int i = 0; i < KeyCount; ++i) {
         const Key key = Key(i);
-        const QString expected = IniFile::value(document, Store::Section, keyName(key)).value_or(fallbacks()[i]);
-        if (store.ReadSetting(key, fallbacks()[i]) != expected)
+        const QString expected = IniFile::value(document, Store::Section, keyName(key)).value_or(Absent);
+        if (store.ReadSetting(key, Absent) != expected)
             fault("the store reads another value than the file holds for", keyName(key));
     }
 }
