@@ -4,8 +4,7 @@
 
 ImageControl::ImageControl(QWidget *parent)
     : QWidget(parent)
-{
-}
+{ }
 
 void ImageControl::setPicture(const QImage &picture)
 {

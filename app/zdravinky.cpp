@@ -39,10 +39,10 @@ namespace {
 constexpr float FormWidth = 4680;
 constexpr float FormHeight = 3225;
 
-constexpr Twips::Rect Image1Design{3480, 2160, 855, 615};
-constexpr Twips::Rect Label3Design{420, 2925, 75, 225};
-constexpr Twips::Rect Label2Design{2040, 120, 765, 585};
-constexpr Twips::Rect Label1Design{2265, 2280, 165, 585};
+constexpr Twips::Rect Image1Design { 3480, 2160, 855, 615 };
+constexpr Twips::Rect Label3Design { 420, 2925, 75, 225 };
+constexpr Twips::Rect Label2Design { 2040, 120, 765, 585 };
+constexpr Twips::Rect Label1Design { 2265, 2280, 165, 585 };
 
 const QString WindowFontName = QStringLiteral("Monotype Corsiva");
 constexpr qreal WindowFontPoints = 24;
@@ -67,7 +67,7 @@ QIcon programIcon()
 {
     initResources();
     QIcon icon;
-    for (int size : {16, 32, 48}) {
+    for (int size : { 16, 32, 48 }) {
         QImageReader reader(QStringLiteral(":/icons/zdravinky-%1.png").arg(size), "png");
         reader.setAutoDetectImageFormat(false);
         icon.addPixmap(QPixmap::fromImage(reader.read()));
@@ -165,8 +165,8 @@ void Zdravinky::createControls()
     Label1->setText(Label1Design_Caption);
     Label1->hide();
 
-    for (QWidget *control : {static_cast<QWidget *>(Image1), static_cast<QWidget *>(Label1),
-                             static_cast<QWidget *>(Label2), static_cast<QWidget *>(Label3)})
+    for (QWidget *control : { static_cast<QWidget *>(Image1), static_cast<QWidget *>(Label1),
+             static_cast<QWidget *>(Label2), static_cast<QWidget *>(Label3) })
         control->installEventFilter(this);
 }
 
@@ -213,7 +213,7 @@ void Zdravinky::Form_Load()
     silently([&] {
         setPictureStretch(numberIs(read(Key::PictrureStrench, Fallback::Start::PictrureStrench), 1));
         show();
-        Twips::place(Image1, {0, 0, Twips::width(this), Twips::height(this)});
+        Twips::place(Image1, { 0, 0, Twips::width(this), Twips::height(this) });
         Image1->lower();
         Label3->raise();
         setPicture(loadPicture(read(Key::Pictrure, Fallback::Start::Pictrure)));
@@ -487,7 +487,7 @@ void Zdravinky::setPictureStretch(bool stretch)
 void Zdravinky::setTextFontName(const QString &name)
 {
     QFont font = Label2->font();
-    font.setFamilies({name});
+    font.setFamilies({ name });
     Label2->setFont(font);
     Label2->adjustSize();
 }

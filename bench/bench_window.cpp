@@ -18,7 +18,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QTemporaryDir dir;
     SettingsStore store(dir.filePath(QStringLiteral("Zdravin.conf")));
-    for (Key key : {Key::Date, Key::Cas, Key::Svatky, Key::TextV})
+    for (Key key : { Key::Date, Key::Cas, Key::Svatky, Key::TextV })
         store.WriteSetting(key, QStringLiteral("1"));
     store.WriteSetting(Key::DateF, QStringLiteral("dddd d.mmmm.yyyy"));
     store.WriteSetting(Key::Long, QStringLiteral("x")); // no wait in the load
@@ -49,7 +49,7 @@ int main(int argc, char *argv[])
     const double idleUs = double(timer.nsecsElapsed()) / Runs / 1000;
 
     QLabel *label = window.findChild<QLabel *>(QStringLiteral("Label2"));
-    QString texts[2] = {label->text(), label->text()};
+    QString texts[2] = { label->text(), label->text() };
     texts[1][0] = u'X';
     timer.restart();
     for (int i = 0; i < Runs; ++i) {
@@ -62,6 +62,6 @@ int main(int argc, char *argv[])
                 "time refresh with a new second: %.1f us\n"
                 "tick with nothing to change: %.2f us\n"
                 "of these, the label taking a new text and measuring it: %.1f us\n",
-                composeUs, refreshUs, idleUs, labelUs);
+        composeUs, refreshUs, idleUs, labelUs);
     return 0;
 }

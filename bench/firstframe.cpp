@@ -37,7 +37,7 @@ Window waitForMap(Display *display, std::chrono::steady_clock::time_point start)
             if (event.type == MapNotify && !event.xmap.override_redirect)
                 return event.xmap.window;
         }
-        pollfd fd{ConnectionNumber(display), POLLIN, 0};
+        pollfd fd { ConnectionNumber(display), POLLIN, 0 };
         poll(&fd, 1, 100);
     }
     return 0;

@@ -37,8 +37,7 @@ QDate dateOf(int kind, quint32 n)
         return QDate::fromJulianDay(MinJd + qint64((__int128(span) * n) / 0xFFFFFFFFu));
     }
     case 2: // within a few days of either end of the range
-        return n & 1 ? QDate::fromJulianDay(MaxJd - (n >> 1) % 16)
-                     : QDate::fromJulianDay(MinJd + (n >> 1) % 16);
+        return n & 1 ? QDate::fromJulianDay(MaxJd - (n >> 1) % 16) : QDate::fromJulianDay(MinJd + (n >> 1) % 16);
     default:
         return QDate();
     }
@@ -52,15 +51,19 @@ const RegionalData &regionalOf(int kind)
     static const RegionalData sparse = [] {
         RegionalData data;
         data.locale = QLocale::c();
-        data.shortDayNames = {QStringLiteral("x")};
+        data.shortDayNames = { QStringLiteral("x") };
         data.timeSeparator = QStringLiteral("::");
         return data;
     }();
     switch (kind) {
-    case 0: return RegionalData::czech();
-    case 1: return english;
-    case 2: return arabic;
-    default: return sparse;
+    case 0:
+        return RegionalData::czech();
+    case 1:
+        return english;
+    case 2:
+        return arabic;
+    default:
+        return sparse;
     }
 }
 
@@ -97,10 +100,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QTime time = noTime ? QTime() : QTime::fromMSecsSinceStartOfDay(int(readLe32(header + 5) % 86400000));
     QDateTime value;
     switch (zoneKind) {
-    case 0: value = QDateTime(date, time, Qt::UTC); break;
-    case 1: value = QDateTime(date, time, Qt::LocalTime); break;
-    case 2: value = QDateTime(date, time, Qt::OffsetFromUTC, int(readLe32(header + 5) % 100800) - 50400); break;
-    default: break; // the invalid QDateTime
+    case 0:
+        value = QDateTime(date, time, Qt::UTC);
+        break;
+    case 1:
+        value = QDateTime(date, time, Qt::LocalTime);
+        break;
+    case 2:
+        value = QDateTime(date, time, Qt::OffsetFromUTC, int(readLe32(header + 5) % 100800) - 50400);
+        break;
+    default:
+        break; // the invalid QDateTime
     }
     const RegionalData &regional = regionalOf(regionalKind);
 

@@ -26,8 +26,7 @@ QString current; // the text under test, for the fault message
     std::abort();
 }
 
-template<typename Convert>
-auto attempt(Convert convert) -> std::optional<decltype(convert())>
+template <typename Convert> auto attempt(Convert convert) -> std::optional<decltype(convert())>
 {
     try {
         return convert();
@@ -67,8 +66,7 @@ std::optional<double> reference(const QString &text)
     return value;
 }
 
-template<typename Int>
-void checkInteger(std::optional<double> number, std::optional<Int> converted)
+template <typename Int> void checkInteger(std::optional<double> number, std::optional<Int> converted)
 {
     const bool fits = number && std::nearbyint(*number) >= double(std::numeric_limits<Int>::min())
         && std::nearbyint(*number) <= double(std::numeric_limits<Int>::max());
@@ -110,7 +108,7 @@ void check(const QString &text)
     if (single && (!std::isfinite(*single) || *single != float(*number)))
         fault("toSingle is not the number in single precision");
 
-    for (double flag : {0.0, 1.0}) {
+    for (double flag : { 0.0, 1.0 }) {
         const std::optional<bool> is = attempt([&] { return numberIs(text, flag); });
         if (is.has_value() != number.has_value() || (is && *is != (*number == flag)))
             fault("numberIs disagrees with parseNumber");

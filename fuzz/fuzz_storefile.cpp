@@ -31,7 +31,7 @@ Places placesOf(const IniFile::Document &document)
     Places places;
     for (const IniFile::Section &section : document) {
         for (const IniFile::Line &line : section.lines) {
-            const Place place{section.name, line.key};
+            const Place place { section.name, line.key };
             if (!line.key.isEmpty() && !places.contains(place))
                 places.append(place);
         }
@@ -86,7 +86,7 @@ void checkMoved(const IniFile::Document &document, const QString &inputText)
 
     Places targets = read.mid(0, 32);
     for (int i = 0; i < KeyCount; ++i)
-        targets.append({Store::Section, keyName(Key(i))});
+        targets.append({ Store::Section, keyName(Key(i)) });
 
     IniFile::Document changed = document;
     QList<std::pair<Place, QString>> written;
@@ -95,7 +95,7 @@ void checkMoved(const IniFile::Document &document, const QString &inputText)
         const QString &value = values.at((i + 1) % values.size());
         IniFile::setValue(changed, place.first, place.second, value);
         written.removeIf([&](const auto &w) { return w.first == place; });
-        written.append({place, value});
+        written.append({ place, value });
     }
     const IniFile::Document reread = rewritten(changed);
     Places changedPlaces;
@@ -121,7 +121,7 @@ void checkRemoved(const IniFile::Document &document, size_t choice)
     const IniFile::Document reread = rewritten(changed);
     if (IniFile::value(changed, place.first, place.second) || IniFile::value(reread, place.first, place.second))
         fault("a removed key still reads", place.first + u'/' + place.second);
-    expectSame(document, reread, {place});
+    expectSame(document, reread, { place });
 }
 
 // Every reader's fallback here: unlike the real fallbacks, it tells a value

@@ -20,7 +20,7 @@ bool replay(const std::filesystem::path &file)
         std::fprintf(stderr, "cannot read %s\n", file.c_str());
         return false;
     }
-    std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<char> bytes { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
     const size_t size = bytes.size();
     bytes.push_back(0); // libFuzzer never passes a null pointer, not even for the empty input
     LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(bytes.data()), size);

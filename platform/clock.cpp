@@ -23,8 +23,7 @@ qint64 SystemClock::monotonicMs() const
 
 ManualClock::ManualClock(const QDateTime &start)
     : now_(start)
-{
-}
+{ }
 
 void ManualClock::advanceMs(qint64 ms)
 {

@@ -18,8 +18,7 @@ public:
 }
 
 // Runs the steps of one handler; returns true when all of them completed.
-template<typename Steps>
-bool silently(Steps &&steps) noexcept
+template <typename Steps> bool silently(Steps &&steps) noexcept
 {
     try {
         steps();

@@ -7,6 +7,8 @@
 // still wins; and nothing has to enumerate the fonts at start-up.
 void registerFontSubstitutes()
 {
-    QFont::insertSubstitutions(QStringLiteral("Monotype Corsiva"), {QStringLiteral("Z003"), QStringLiteral("URW Chancery L")});
-    QFont::insertSubstitutions(QStringLiteral("Comic Sans MS"), {QStringLiteral("Comic Neue"), QStringLiteral("Comic Relief")});
+    QFont::insertSubstitutions(
+        QStringLiteral("Monotype Corsiva"), { QStringLiteral("Z003"), QStringLiteral("URW Chancery L") });
+    QFont::insertSubstitutions(
+        QStringLiteral("Comic Sans MS"), { QStringLiteral("Comic Neue"), QStringLiteral("Comic Relief") });
 }

@@ -50,8 +50,7 @@ bool isDecimalNumber(QStringView s)
     return i == n;
 }
 
-template<typename Int>
-Int toInteger(QStringView text)
+template <typename Int> Int toInteger(QStringView text)
 {
     const double rounded = std::nearbyint(toDouble(text)); // ties to even
     if (rounded < double(std::numeric_limits<Int>::min()) || rounded > double(std::numeric_limits<Int>::max()))

@@ -28,8 +28,8 @@ qreal dpiOf(const QWidget *widget)
 void place(QWidget *widget, const Rect &rect)
 {
     const qreal dpi = dpiOf(widget);
-    widget->setGeometry(toPixels(rect.left, dpi), toPixels(rect.top, dpi), toPixels(rect.width, dpi),
-                        toPixels(rect.height, dpi));
+    widget->setGeometry(
+        toPixels(rect.left, dpi), toPixels(rect.top, dpi), toPixels(rect.width, dpi), toPixels(rect.height, dpi));
 }
 
 void move(QWidget *widget, float left, float top)

@@ -5,11 +5,20 @@
 QString keyName(Key key)
 {
     static const std::array<QString, KeyCount> names = {
-        QStringLiteral("PictrureStrench"), QStringLiteral("Pictrure"), QStringLiteral("Text"),
-        QStringLiteral("Size"),            QStringLiteral("Color"),    QStringLiteral("Long"),
-        QStringLiteral("Date"),            QStringLiteral("Cas"),      QStringLiteral("TextV"),
-        QStringLiteral("Svatky"),          QStringLiteral("DateF"),    QStringLiteral("CasF"),
-        QStringLiteral("Text1"),           QStringLiteral("Text2"),
+        QStringLiteral("PictrureStrench"),
+        QStringLiteral("Pictrure"),
+        QStringLiteral("Text"),
+        QStringLiteral("Size"),
+        QStringLiteral("Color"),
+        QStringLiteral("Long"),
+        QStringLiteral("Date"),
+        QStringLiteral("Cas"),
+        QStringLiteral("TextV"),
+        QStringLiteral("Svatky"),
+        QStringLiteral("DateF"),
+        QStringLiteral("CasF"),
+        QStringLiteral("Text1"),
+        QStringLiteral("Text2"),
     };
     return names[keyIndex(key)];
 }

@@ -32,11 +32,14 @@ inline const QString Section = QStringLiteral("Path");
 } // namespace Store
 
 QString keyName(Key key);
-inline constexpr int keyIndex(Key key) { return int(key); }
+inline constexpr int keyIndex(Key key)
+{
+    return int(key);
+}
 
 // The eight text settings that Použít stores and Storno writes back.
-inline constexpr std::array<Key, 8> TextKeys = {Key::Date,   Key::Cas,   Key::TextV, Key::Svatky,
-                                                Key::DateF,  Key::CasF,  Key::Text1, Key::Text2};
+inline constexpr std::array<Key, 8> TextKeys
+    = { Key::Date, Key::Cas, Key::TextV, Key::Svatky, Key::DateF, Key::CasF, Key::Text1, Key::Text2 };
 
 // Each reader passes its own fallback for an absent key, and they differ
 // between readers of the same key; all of them are here.

@@ -62,8 +62,7 @@ class IniBackend : public SettingsStore::Backend
 public:
     explicit IniBackend(const QString &path)
         : path_(path)
-    {
-    }
+    { }
 
     SettingsStore::Values load() override
     {
@@ -188,8 +187,7 @@ QString SettingsStore::userFilePath()
 
 SettingsStore::SettingsStore(const QString &iniFilePath)
     : SettingsStore(std::make_unique<IniBackend>(iniFilePath))
-{
-}
+{ }
 
 SettingsStore::SettingsStore(std::unique_ptr<Backend> backend)
     : backend_(std::move(backend))

@@ -1,7 +1,7 @@
 #include "app/imagecontrol.h"
 #include "app/zdravinky.h"
 #include "common/tempstore.h"
-#include "common/testmain.h"
+#include "common/testsupport.h"
 #include "platform/clock.h"
 #include "platform/webpage.h"
 #include "settings/form1.h"
@@ -9,9 +9,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
-#include <QPushButton>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -23,12 +23,12 @@ const QString Fixed = QStringLiteral("Zdravinky,\r\npřeji dobrý den.");
 
 struct Greeting
 {
-    explicit Greeting(const QByteArray &storeFile = {}, const QDateTime &now = QDateTime(QDate(2004, 3, 5), QTime(14, 5, 9)))
+    explicit Greeting(
+        const QByteArray &storeFile = {}, const QDateTime &now = QDateTime(QDate(2004, 3, 5), QTime(14, 5, 9)))
         : temp(storeFile)
         , clock(now)
         , window(std::make_unique<Zdravinky>(temp.store(), clock))
-    {
-    }
+    { }
     QLabel *label(const char *name) const { return window->findChild<QLabel *>(QLatin1String(name)); }
     QTimer *timer(const char *name) const { return window->findChild<QTimer *>(QLatin1String(name)); }
     ImageControl *image() const { return window->findChild<ImageControl *>(QStringLiteral("Image1")); }
@@ -49,6 +49,9 @@ QByteArray store(const QByteArray &lines)
 class tst_Zdravinky : public QObject
 {
     Q_OBJECT
+public:
+    static void initMain() { isolateTestRun(); }
+
 private Q_SLOTS:
     void designTimeLook();
     void menuItems();
@@ -118,7 +121,7 @@ void tst_Zdravinky::designTimeLook()
     QVERIFY(g.timer("Timer2")->isActive());
     QCOMPARE(g.timer("Timer2")->interval(), 1);
     QCOMPARE(g.window->focusPolicy(), Qt::NoFocus);
-    QCOMPARE(g.window->windowIcon().availableSizes(), (QList<QSize>{{16, 16}, {32, 32}, {48, 48}}));
+    QCOMPARE(g.window->windowIcon().availableSizes(), (QList<QSize> { { 16, 16 }, { 32, 32 }, { 48, 48 } }));
 }
 
 void tst_Zdravinky::menuItems()
@@ -128,9 +131,11 @@ void tst_Zdravinky::menuItems()
     QVERIFY(menu);
     QStringList items;
     for (const QAction *action : menu->actions())
-        items << action->objectName() + QLatin1Char('=') + (action->isSeparator() ? QStringLiteral("-") : action->text());
-    QCOMPARE(items, QStringList({"mnuSett=&Nastavení", "mnuMezera2=-", "mnuWeb=&Online pomoc", "mnuMezera=-",
-                                 "mnuKonec=&Konec"}));
+        items << action->objectName() + QLatin1Char('=')
+                + (action->isSeparator() ? QStringLiteral("-") : action->text());
+    QCOMPARE(items,
+        QStringList(
+            { "mnuSett=&Nastavení", "mnuMezera2=-", "mnuWeb=&Online pomoc", "mnuMezera=-", "mnuKonec=&Konec" }));
 }
 
 void tst_Zdravinky::emptyStoreClosesAfterComposing()
@@ -273,7 +278,7 @@ void tst_Zdravinky::otherKeysDoNothing()
     Greeting g(store("Long=x\n"));
     QSignalSpy ended(g.window.get(), &Zdravinky::unloaded);
     g.window->Show();
-    for (Qt::Key key : {Qt::Key_Enter, Qt::Key_Space, Qt::Key_Q, Qt::Key_F4})
+    for (Qt::Key key : { Qt::Key_Enter, Qt::Key_Space, Qt::Key_Q, Qt::Key_F4 })
         QTest::keyClick(g.window.get(), key, Qt::AltModifier);
     QTest::keyClick(g.window.get(), Qt::Key_Escape, Qt::ShiftModifier);
     QCOMPARE(ended.count(), 1);
@@ -297,18 +302,18 @@ void tst_Zdravinky::timeRefreshChangesOnlyTheTime_data()
     QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("after");
     const QDate day(2004, 3, 5);
-    QTest::newRow("grows at ten o'clock")
-        << store("Cas=1\nCasF=h.mm.ss\n") << QDateTime(day, QTime(9, 59, 59)) << QTime(10, 0, 0)
-        << Fixed + "\r\n9.59.59" << Fixed + "\r\n10.00.00";
+    QTest::newRow("grows at ten o'clock") << store("Cas=1\nCasF=h.mm.ss\n") << QDateTime(day, QTime(9, 59, 59))
+                                          << QTime(10, 0, 0) << Fixed + "\r\n9.59.59" << Fixed + "\r\n10.00.00";
     QTest::newRow("text after the time follows it")
         << store("Cas=1\nSvatky=1\nCasF=h.mm.ss\n") << QDateTime(day, QTime(9, 59, 59)) << QTime(10, 0, 0)
         << Fixed + "\r\n9.59.59\r\nSvátek má:  Kazimír " << Fixed + "\r\n10.00.00\r\nSvátek má:  Kazimír ";
     QTest::newRow("shrinks without leading zeros")
         << store("Cas=1\nTextV=1\nText1=A\nText2=B\nCasF=h.m.s\n") << QDateTime(day, QTime(10, 10, 10))
-        << QTime(9, 5, 0) << "A\r\n10.10.10\r\nB" << "A\r\n9.5.0\r\nB";
-    QTest::newRow("leading zero kept")
-        << store("Cas=1\nTextV=1\nText1=A\nText2=B\nCasF=hh.mm.ss\n") << QDateTime(day, QTime(9, 5, 33))
-        << QTime(9, 5, 34) << "A\r\n09.05.33\r\nB" << "A\r\n09.05.34\r\nB";
+        << QTime(9, 5, 0) << "A\r\n10.10.10\r\nB"
+        << "A\r\n9.5.0\r\nB";
+    QTest::newRow("leading zero kept") << store("Cas=1\nTextV=1\nText1=A\nText2=B\nCasF=hh.mm.ss\n")
+                                       << QDateTime(day, QTime(9, 5, 33)) << QTime(9, 5, 34) << "A\r\n09.05.33\r\nB"
+                                       << "A\r\n09.05.34\r\nB";
     QTest::newRow("date with the same digits stays")
         << store("Cas=1\nDate=1\nTextV=1\nText1=20:\nText2=B\nDateF=d.m.yyyy\nCasF=hh:mm\n")
         << QDateTime(QDate(2020, 3, 5), QTime(20, 20, 0)) << QTime(21, 0, 0) << "20:\r\n5.3.2020\r\n20:20\r\nB"
@@ -368,23 +373,20 @@ void tst_Zdravinky::nameDayWrap_data()
     QTest::addColumn<QDate>("day");
     QTest::addColumn<QString>("expected");
     QByteArray big = "Size=40\nTextV=1\nSvatky=1\n";
-    QTest::newRow("too wide: name on its own line")
-        << store(big + "Text1=Dobrý den\nText2=Svátek má dnes:\n") << QDate(2004, 3, 5)
-        << "Dobrý den\r\nSvátek má dnes:\r\n Kazimír ";
-    QTest::newRow("29 February's single space")
-        << store(big + "Text1=Dobrý den\nText2=Svátek má dnes:\n") << QDate(2024, 2, 29)
-        << "Dobrý den\r\nSvátek má dnes:\r\n ";
-    QTest::newRow("only the final name moves")
-        << store(big + "Text1=\" Kazimír \"\nText2=Svátek má dnes:\n") << QDate(2004, 3, 5)
-        << " Kazimír \r\nSvátek má dnes:\r\n Kazimír ";
+    QTest::newRow("too wide: name on its own line") << store(big + "Text1=Dobrý den\nText2=Svátek má dnes:\n")
+                                                    << QDate(2004, 3, 5) << "Dobrý den\r\nSvátek má dnes:\r\n Kazimír ";
+    QTest::newRow("29 February's single space") << store(big + "Text1=Dobrý den\nText2=Svátek má dnes:\n")
+                                                << QDate(2024, 2, 29) << "Dobrý den\r\nSvátek má dnes:\r\n ";
+    QTest::newRow("only the final name moves") << store(big + "Text1=\" Kazimír \"\nText2=Svátek má dnes:\n")
+                                               << QDate(2004, 3, 5) << " Kazimír \r\nSvátek má dnes:\r\n Kazimír ";
     QTest::newRow("24 December's two lines")
         << store(big + "Text1=Dobrý den\nText2=Svátek má dnes:\n") << QDate(2004, 12, 24)
         << "Dobrý den\r\nSvátek má dnes:\r\n Adam a Eva\r\n(Štědrý Den)";
     QTest::newRow("narrow enough: no wrap")
         << store("TextV=1\nSvatky=1\nSize=8\nText1=A\nText2=B\n") << QDate(2004, 3, 5) << "A\r\nB Kazimír ";
     QTest::newRow("wide but name day off: no wrap")
-        << store(big.replace("Svatky=1", "Svatky=0") + "Text1=Dobrý den\nText2=Svátek má dnes:\n")
-        << QDate(2004, 3, 5) << "Dobrý den\r\nSvátek má dnes:";
+        << store(big.replace("Svatky=1", "Svatky=0") + "Text1=Dobrý den\nText2=Svátek má dnes:\n") << QDate(2004, 3, 5)
+        << "Dobrý den\r\nSvátek má dnes:";
 }
 
 void tst_Zdravinky::nameDayWrap()
@@ -512,7 +514,7 @@ void tst_Zdravinky::helpPageOpens()
     Greeting g(store("Long=x\n"));
     g.window->Show();
     g.window->findChild<QAction *>(QStringLiteral("mnuWeb"))->trigger();
-    QCOMPARE(catcher.opened, QList<QUrl>{helpPageUrl()});
+    QCOMPARE(catcher.opened, QList<QUrl> { helpPageUrl() });
     QVERIFY(helpPageUrl().toLocalFile().endsWith(QStringLiteral("napoveda.html")));
     QVERIFY(g.window->isVisible());
 }
@@ -566,5 +568,5 @@ void tst_Zdravinky::pictureSharpAtRatioTwo()
     QCOMPARE(drawn, checkerboard);
 }
 
-ZDRAVINKY_TEST(tst_Zdravinky)
+QTEST_MAIN(tst_Zdravinky)
 #include "tst_zdravinky.moc"

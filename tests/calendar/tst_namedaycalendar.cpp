@@ -1,5 +1,5 @@
 #include "calendar/namedaycalendar.h"
-#include "common/testmain.h"
+#include "common/testsupport.h"
 
 #include <QTest>
 
@@ -8,6 +8,9 @@ using NameDayCalendar::NameDayFor;
 class tst_NameDayCalendar : public QObject
 {
     Q_OBJECT
+public:
+    static void initMain() { isolateTestRun(); }
+
 private Q_SLOTS:
     void text_data();
     void text();
@@ -135,6 +138,6 @@ void tst_NameDayCalendar::oneSpaceEachSide()
     }
 }
 
-ZDRAVINKY_TEST(tst_NameDayCalendar)
+QTEST_GUILESS_MAIN(tst_NameDayCalendar)
 
 #include "tst_namedaycalendar.moc"

@@ -4,8 +4,7 @@
 
 TempStore::TempStore()
     : store_(std::make_unique<SettingsStore>(dir_.filePath(QStringLiteral("Zdravin.conf"))))
-{
-}
+{ }
 
 TempStore::TempStore(const QByteArray &fileText)
 {

@@ -1,4 +1,4 @@
-#include "common/testmain.h"
+#include "common/testsupport.h"
 #include "greeting/composition.h"
 #include "greeting/formatbypattern.h"
 #include "platform/errortrap.h"
@@ -13,7 +13,7 @@ const QString Name = QStringLiteral(" Kazimír ");
 
 CompositionInput input(const QString &textV, const QString &date, const QString &cas, const QString &svatky)
 {
-    return {textV, date, cas, svatky, "dddd d.mmmm.yyyy", "hh:mm:ss", "Ahoj ", "Tvůj svátek: ", Afternoon, Name};
+    return { textV, date, cas, svatky, "dddd d.mmmm.yyyy", "hh:mm:ss", "Ahoj ", "Tvůj svátek: ", Afternoon, Name };
 }
 
 } // namespace
@@ -21,6 +21,9 @@ CompositionInput input(const QString &textV, const QString &date, const QString 
 class tst_Composition : public QObject
 {
     Q_OBJECT
+public:
+    static void initMain() { isolateTestRun(); }
+
 private Q_SLOTS:
     void layouts_data();
     void layouts();
@@ -87,11 +90,16 @@ void tst_Composition::flagsAreNumbers_data()
 {
     QTest::addColumn<QString>("on");
     QTest::addColumn<QString>("off");
-    QTest::newRow("plain") << "1" << "0";
-    QTest::newRow("spaces") << " 1 " << " 0 ";
-    QTest::newRow("fraction") << "1.0" << "0.00";
-    QTest::newRow("exponent") << "1e0" << "0e5";
-    QTest::newRow("signs") << "+1" << "-0";
+    QTest::newRow("plain") << "1"
+                           << "0";
+    QTest::newRow("spaces") << " 1 "
+                            << " 0 ";
+    QTest::newRow("fraction") << "1.0"
+                              << "0.00";
+    QTest::newRow("exponent") << "1e0"
+                              << "0e5";
+    QTest::newRow("signs") << "+1"
+                           << "-0";
 }
 
 void tst_Composition::flagsAreNumbers()
@@ -111,17 +119,50 @@ void tst_Composition::flagTestingOrder_data()
     QTest::addColumn<QString>("svatky");
     QTest::addColumn<bool>("throws");
 
-    QTest::newRow("TextV no number") << "x" << "0" << "0" << "0" << true;
-    QTest::newRow("TextV empty") << "" << "0" << "0" << "0" << true;
-    QTest::newRow("TextV 5 hides Date x") << "5" << "x" << "x" << "x" << false;
-    QTest::newRow("Date no number") << "0" << "x" << "0" << "0" << true;
-    QTest::newRow("Date 2 hides Cas x") << "1" << "2" << "x" << "x" << false;
-    QTest::newRow("Cas no number") << "1" << "1" << "ano" << "0" << true;
-    QTest::newRow("Cas 2 hides Svatky x") << "0" << "1" << "2" << "x" << false;
-    QTest::newRow("Svatky no number") << "1" << "1" << "1" << "1,0" << true;
-    QTest::newRow("Svatky 2") << "0" << "0" << "0" << "2" << false;
-    QTest::newRow("TextV -1") << "-1" << "0" << "0" << "0" << false;
-    QTest::newRow("Date 0.5") << "0" << "0.5" << "0" << "0" << false;
+    QTest::newRow("TextV no number") << "x"
+                                     << "0"
+                                     << "0"
+                                     << "0" << true;
+    QTest::newRow("TextV empty") << ""
+                                 << "0"
+                                 << "0"
+                                 << "0" << true;
+    QTest::newRow("TextV 5 hides Date x") << "5"
+                                          << "x"
+                                          << "x"
+                                          << "x" << false;
+    QTest::newRow("Date no number") << "0"
+                                    << "x"
+                                    << "0"
+                                    << "0" << true;
+    QTest::newRow("Date 2 hides Cas x") << "1"
+                                        << "2"
+                                        << "x"
+                                        << "x" << false;
+    QTest::newRow("Cas no number") << "1"
+                                   << "1"
+                                   << "ano"
+                                   << "0" << true;
+    QTest::newRow("Cas 2 hides Svatky x") << "0"
+                                          << "1"
+                                          << "2"
+                                          << "x" << false;
+    QTest::newRow("Svatky no number") << "1"
+                                      << "1"
+                                      << "1"
+                                      << "1,0" << true;
+    QTest::newRow("Svatky 2") << "0"
+                              << "0"
+                              << "0"
+                              << "2" << false;
+    QTest::newRow("TextV -1") << "-1"
+                              << "0"
+                              << "0"
+                              << "0" << false;
+    QTest::newRow("Date 0.5") << "0"
+                              << "0.5"
+                              << "0"
+                              << "0" << false;
 }
 
 void tst_Composition::flagTestingOrder()
@@ -145,14 +186,22 @@ void tst_Composition::dateLine_data()
     QTest::addColumn<QDate>("date");
     QTest::addColumn<QString>("dateF");
     QTest::addColumn<QString>("line");
-    QTest::newRow("Tuesday, accented") << QDate(2004, 3, 2) << "dddd d.mmmm.yyyy" << "Úterý 2.března.2004";
-    QTest::newRow("Thursday, accented") << QDate(2004, 3, 4) << "dddd d.mm.yy" << "Čtvrtek 4.03.04";
-    QTest::newRow("Wednesday, accented inside") << QDate(2004, 3, 3) << "ddd ddd" << "St st";
-    QTest::newRow("month name first") << QDate(2004, 3, 2) << "mmmm" << "Března";
-    QTest::newRow("digits first") << QDate(2004, 3, 2) << "d.m.yyyy" << "2.3.2004";
-    QTest::newRow("long date") << QDate(2004, 3, 6) << "Long date" << "Sobota 6. března 2004";
-    QTest::newRow("time tokens are midnight") << QDate(2004, 3, 2) << "d.m. h:mm" << "2.3. 0:00";
-    QTest::newRow("empty pattern") << QDate(2004, 3, 2) << "" << "";
+    QTest::newRow("Tuesday, accented") << QDate(2004, 3, 2) << "dddd d.mmmm.yyyy"
+                                       << "Úterý 2.března.2004";
+    QTest::newRow("Thursday, accented") << QDate(2004, 3, 4) << "dddd d.mm.yy"
+                                        << "Čtvrtek 4.03.04";
+    QTest::newRow("Wednesday, accented inside") << QDate(2004, 3, 3) << "ddd ddd"
+                                                << "St st";
+    QTest::newRow("month name first") << QDate(2004, 3, 2) << "mmmm"
+                                      << "Března";
+    QTest::newRow("digits first") << QDate(2004, 3, 2) << "d.m.yyyy"
+                                  << "2.3.2004";
+    QTest::newRow("long date") << QDate(2004, 3, 6) << "Long date"
+                               << "Sobota 6. března 2004";
+    QTest::newRow("time tokens are midnight") << QDate(2004, 3, 2) << "d.m. h:mm"
+                                              << "2.3. 0:00";
+    QTest::newRow("empty pattern") << QDate(2004, 3, 2) << ""
+                                   << "";
 }
 
 void tst_Composition::dateLine()
@@ -178,22 +227,36 @@ void tst_Composition::refresh_data()
 
     const QDate day(2004, 3, 5);
     QTest::newRow("h.mm.ss grows at 10 o'clock")
-        << "0111" << "h.mm.ss" << "" << QDateTime(day, QTime(9, 59, 59)) << QDateTime(day, QTime(10, 0, 0)) << false;
-    QTest::newRow("h.m.s shrinks") << "0110" << "h.m.s" << "" << QDateTime(day, QTime(9, 5, 59))
-                                   << QDateTime(day, QTime(9, 6, 0)) << false;
-    QTest::newRow("h.m.s grows") << "1010" << "h.m.s" << "Ahoj " << QDateTime(day, QTime(9, 5, 9))
-                                 << QDateTime(day, QTime(9, 5, 10)) << false;
-    QTest::newRow("hh.mm.ss keeps its zero") << "0010" << "hh.mm.ss" << "" << QDateTime(day, QTime(9, 5, 33))
-                                             << QDateTime(day, QTime(9, 5, 34)) << false;
+        << "0111"
+        << "h.mm.ss"
+        << "" << QDateTime(day, QTime(9, 59, 59)) << QDateTime(day, QTime(10, 0, 0)) << false;
+    QTest::newRow("h.m.s shrinks") << "0110"
+                                   << "h.m.s"
+                                   << "" << QDateTime(day, QTime(9, 5, 59)) << QDateTime(day, QTime(9, 6, 0)) << false;
+    QTest::newRow("h.m.s grows") << "1010"
+                                 << "h.m.s"
+                                 << "Ahoj " << QDateTime(day, QTime(9, 5, 9)) << QDateTime(day, QTime(9, 5, 10))
+                                 << false;
+    QTest::newRow("hh.mm.ss keeps its zero")
+        << "0010"
+        << "hh.mm.ss"
+        << "" << QDateTime(day, QTime(9, 5, 33)) << QDateTime(day, QTime(9, 5, 34)) << false;
     QTest::newRow("20 o'clock after a date holding 20")
-        << "1111" << "h.mm.ss" << "Ahoj " << QDateTime(day, QTime(20, 4, 59)) << QDateTime(day, QTime(20, 5, 0))
-        << false;
-    QTest::newRow("own text holding the same time") << "1011" << "h.mm.ss" << "V 9.05.09 " << QDateTime(day, QTime(9, 5, 9))
-                                                    << QDateTime(day, QTime(9, 5, 10)) << false;
-    QTest::newRow("after the name-day wrap") << "0011" << "h.m.s" << "" << QDateTime(day, QTime(9, 9, 59))
-                                             << QDateTime(day, QTime(9, 10, 0)) << true;
-    QTest::newRow("time pattern with a date") << "1010" << "d.m. h:mm" << "Ahoj " << QDateTime(day, QTime(23, 59, 0))
-                                              << QDateTime(day.addDays(1), QTime(0, 0, 0)) << false;
+        << "1111"
+        << "h.mm.ss"
+        << "Ahoj " << QDateTime(day, QTime(20, 4, 59)) << QDateTime(day, QTime(20, 5, 0)) << false;
+    QTest::newRow("own text holding the same time")
+        << "1011"
+        << "h.mm.ss"
+        << "V 9.05.09 " << QDateTime(day, QTime(9, 5, 9)) << QDateTime(day, QTime(9, 5, 10)) << false;
+    QTest::newRow("after the name-day wrap")
+        << "0011"
+        << "h.m.s"
+        << "" << QDateTime(day, QTime(9, 9, 59)) << QDateTime(day, QTime(9, 10, 0)) << true;
+    QTest::newRow("time pattern with a date")
+        << "1010"
+        << "d.m. h:mm"
+        << "Ahoj " << QDateTime(day, QTime(23, 59, 0)) << QDateTime(day.addDays(1), QTime(0, 0, 0)) << false;
 }
 
 void tst_Composition::refresh()
@@ -241,7 +304,7 @@ void tst_Composition::refreshLeavesTextAlone()
     QFETCH(QString, time);
     const QString original = "Ahoj\r\n9.05.09";
     QString text = original;
-    TimeSpan span {start, length};
+    TimeSpan span { start, length };
     QVERIFY(!replaceTime(text, span, time));
     QCOMPARE(text, original);
     QCOMPARE(span.start, start);
@@ -254,12 +317,15 @@ void tst_Composition::nameDayOnOwnLine_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("expected");
     const QString greeting = "Zdravinky, dnes je: " + NL + "Svátek má: ";
-    QTest::newRow("29 February, a single space") << greeting + " " << " " << greeting + NL + " ";
-    QTest::newRow("only the final occurrence moves")
-        << " Jan " + NL + "Svátek má:  Jan " << " Jan " << " Jan " + NL + "Svátek má: " + NL + " Jan ";
+    QTest::newRow("29 February, a single space") << greeting + " "
+                                                 << " " << greeting + NL + " ";
+    QTest::newRow("only the final occurrence moves") << " Jan " + NL + "Svátek má:  Jan "
+                                                     << " Jan "
+                                                     << " Jan " + NL + "Svátek má: " + NL + " Jan ";
     const QString christmasEve = " Adam a Eva" + NL + "(Štědrý Den)";
     QTest::newRow("24 December, two lines") << greeting + christmasEve << christmasEve << greeting + NL + christmasEve;
-    QTest::newRow("text not ending with the name") << greeting + " Jan  " << " Jan " << greeting + " Jan  ";
+    QTest::newRow("text not ending with the name") << greeting + " Jan  "
+                                                   << " Jan " << greeting + " Jan  ";
     QTest::newRow("empty name") << greeting << "" << greeting;
 }
 
@@ -271,5 +337,5 @@ void tst_Composition::nameDayOnOwnLine()
     QCOMPARE(withNameDayOnOwnLine(text, name), expected);
 }
 
-ZDRAVINKY_TEST(tst_Composition)
+QTEST_GUILESS_MAIN(tst_Composition)
 #include "tst_composition.moc"

@@ -1,4 +1,4 @@
-#include "common/testmain.h"
+#include "common/testsupport.h"
 #include "greeting/formatbypattern.h"
 
 #include <QTest>
@@ -15,6 +15,9 @@ const QDateTime Morning(Friday, QTime(9, 5, 9));
 class tst_FormatByPattern : public QObject
 {
     Q_OBJECT
+public:
+    static void initMain() { isolateTestRun(); }
+
 private Q_SLOTS:
     void initTestCase();
     void cleanupTestCase();
@@ -48,76 +51,136 @@ void tst_FormatByPattern::patterns_data()
     QTest::addColumn<QString>("expected");
 
     // The date patterns the settings window offers.
-    QTest::newRow("d.m.yy") << Afternoon << "d.m.yy" << "5.3.04";
-    QTest::newRow("d.mm.yy") << Afternoon << "d.mm.yy" << "5.03.04";
-    QTest::newRow("d.mm.yyyy") << Afternoon << "d.mm.yyyy" << "5.03.2004";
-    QTest::newRow("d.mmm.yy") << Afternoon << "d.mmm.yy" << "5.bře.04";
-    QTest::newRow("d.mmm.yyyy") << Afternoon << "d.mmm.yyyy" << "5.bře.2004";
-    QTest::newRow("d.mmmm.yyyy") << Afternoon << "d.mmmm.yyyy" << "5.března.2004";
-    QTest::newRow("ddd d.mm.yy") << Afternoon << "ddd d.mm.yy" << "pá 5.03.04";
-    QTest::newRow("ddd d.mmm.yy") << Afternoon << "ddd d.mmm.yy" << "pá 5.bře.04";
-    QTest::newRow("ddd d.mmm.yyyy with trailing space") << Afternoon << "ddd d.mmm.yyyy " << "pá 5.bře.2004 ";
-    QTest::newRow("dddd d.mm.yy") << Afternoon << "dddd d.mm.yy" << "pátek 5.03.04";
-    QTest::newRow("dddd d.mmmm.yyyy") << Afternoon << "dddd d.mmmm.yyyy" << "pátek 5.března.2004";
-    QTest::newRow("Long date") << Afternoon << "Long date" << "pátek 5. března 2004";
-    QTest::newRow("Short date") << Afternoon << "Short date" << "05.03.04";
+    QTest::newRow("d.m.yy") << Afternoon << "d.m.yy"
+                            << "5.3.04";
+    QTest::newRow("d.mm.yy") << Afternoon << "d.mm.yy"
+                             << "5.03.04";
+    QTest::newRow("d.mm.yyyy") << Afternoon << "d.mm.yyyy"
+                               << "5.03.2004";
+    QTest::newRow("d.mmm.yy") << Afternoon << "d.mmm.yy"
+                              << "5.bře.04";
+    QTest::newRow("d.mmm.yyyy") << Afternoon << "d.mmm.yyyy"
+                                << "5.bře.2004";
+    QTest::newRow("d.mmmm.yyyy") << Afternoon << "d.mmmm.yyyy"
+                                 << "5.března.2004";
+    QTest::newRow("ddd d.mm.yy") << Afternoon << "ddd d.mm.yy"
+                                 << "pá 5.03.04";
+    QTest::newRow("ddd d.mmm.yy") << Afternoon << "ddd d.mmm.yy"
+                                  << "pá 5.bře.04";
+    QTest::newRow("ddd d.mmm.yyyy with trailing space") << Afternoon << "ddd d.mmm.yyyy "
+                                                        << "pá 5.bře.2004 ";
+    QTest::newRow("dddd d.mm.yy") << Afternoon << "dddd d.mm.yy"
+                                  << "pátek 5.03.04";
+    QTest::newRow("dddd d.mmmm.yyyy") << Afternoon << "dddd d.mmmm.yyyy"
+                                      << "pátek 5.března.2004";
+    QTest::newRow("Long date") << Afternoon << "Long date"
+                               << "pátek 5. března 2004";
+    QTest::newRow("Short date") << Afternoon << "Short date"
+                                << "05.03.04";
 
     // The time patterns the settings window offers, afternoon and morning.
-    QTest::newRow("h.m.s 14") << Afternoon << "h.m.s" << "14.5.9";
-    QTest::newRow("h.m.s 9") << Morning << "h.m.s" << "9.5.9";
-    QTest::newRow("h.mm.ss 14") << Afternoon << "h.mm.ss" << "14.05.09";
-    QTest::newRow("h.mm.ss 9") << Morning << "h.mm.ss" << "9.05.09";
-    QTest::newRow("h:m:s 14") << Afternoon << "h:m:s" << "14:5:9";
-    QTest::newRow("h:m:s 9") << Morning << "h:m:s" << "9:5:9";
-    QTest::newRow("h:mm:ss 14") << Afternoon << "h:mm:ss" << "14:05:09";
-    QTest::newRow("h:mm:ss 9") << Morning << "h:mm:ss" << "9:05:09";
-    QTest::newRow("hh.mm.ss 14") << Afternoon << "hh.mm.ss" << "14.05.09";
-    QTest::newRow("hh.mm.ss 9") << Morning << "hh.mm.ss" << "09.05.09";
-    QTest::newRow("hh:mm:ss 14") << Afternoon << "hh:mm:ss" << "14:05:09";
-    QTest::newRow("hh:mm:ss 9") << Morning << "hh:mm:ss" << "09:05:09";
-    QTest::newRow("hour past 12 stays 0-23") << QDateTime(Friday, QTime(23, 0, 0)) << "h" << "23";
-    QTest::newRow("midnight hour") << QDateTime(Friday, QTime(0, 7, 0)) << "hh:mm" << "00:07";
+    QTest::newRow("h.m.s 14") << Afternoon << "h.m.s"
+                              << "14.5.9";
+    QTest::newRow("h.m.s 9") << Morning << "h.m.s"
+                             << "9.5.9";
+    QTest::newRow("h.mm.ss 14") << Afternoon << "h.mm.ss"
+                                << "14.05.09";
+    QTest::newRow("h.mm.ss 9") << Morning << "h.mm.ss"
+                               << "9.05.09";
+    QTest::newRow("h:m:s 14") << Afternoon << "h:m:s"
+                              << "14:5:9";
+    QTest::newRow("h:m:s 9") << Morning << "h:m:s"
+                             << "9:5:9";
+    QTest::newRow("h:mm:ss 14") << Afternoon << "h:mm:ss"
+                                << "14:05:09";
+    QTest::newRow("h:mm:ss 9") << Morning << "h:mm:ss"
+                               << "9:05:09";
+    QTest::newRow("hh.mm.ss 14") << Afternoon << "hh.mm.ss"
+                                 << "14.05.09";
+    QTest::newRow("hh.mm.ss 9") << Morning << "hh.mm.ss"
+                                << "09.05.09";
+    QTest::newRow("hh:mm:ss 14") << Afternoon << "hh:mm:ss"
+                                 << "14:05:09";
+    QTest::newRow("hh:mm:ss 9") << Morning << "hh:mm:ss"
+                                << "09:05:09";
+    QTest::newRow("hour past 12 stays 0-23") << QDateTime(Friday, QTime(23, 0, 0)) << "h"
+                                             << "23";
+    QTest::newRow("midnight hour") << QDateTime(Friday, QTime(0, 7, 0)) << "hh:mm"
+                                   << "00:07";
 
     // Named forms: the whole pattern, any letter case.
-    QTest::newRow("SHORT DATE") << Afternoon << "SHORT DATE" << "05.03.04";
-    QTest::newRow("short Date") << Afternoon << "short Date" << "05.03.04";
-    QTest::newRow("LONG DATE") << Afternoon << "LONG DATE" << "pátek 5. března 2004";
-    QTest::newRow("Short date with a space is tokens") << Afternoon << "Short date " << "S14ort 5ate ";
+    QTest::newRow("SHORT DATE") << Afternoon << "SHORT DATE"
+                                << "05.03.04";
+    QTest::newRow("short Date") << Afternoon << "short Date"
+                                << "05.03.04";
+    QTest::newRow("LONG DATE") << Afternoon << "LONG DATE"
+                               << "pátek 5. března 2004";
+    QTest::newRow("Short date with a space is tokens") << Afternoon << "Short date "
+                                                       << "S14ort 5ate ";
 
     // Minute or month.
-    QTest::newRow("m right after h is minute") << Afternoon << "h m" << "14 5";
-    QTest::newRow("m after d is month") << Afternoon << "h d.m" << "14 5.3";
-    QTest::newRow("m after s is month") << Afternoon << "h.s.m" << "14.9.3";
-    QTest::newRow("m with no token before is month") << Afternoon << "m h" << "3 14";
-    QTest::newRow("time then date") << Afternoon << "hh:mm d.m." << "14:05 5.3.";
-    QTest::newRow("date then time") << Afternoon << "d.m. h:m" << "5.3. 14:5";
-    QTest::newRow("m after hh across spaces") << Afternoon << "hh   m" << "14   5";
-    QTest::newRow("mmm after h is month name") << Afternoon << "h mmm" << "14 bře";
+    QTest::newRow("m right after h is minute") << Afternoon << "h m"
+                                               << "14 5";
+    QTest::newRow("m after d is month") << Afternoon << "h d.m"
+                                        << "14 5.3";
+    QTest::newRow("m after s is month") << Afternoon << "h.s.m"
+                                        << "14.9.3";
+    QTest::newRow("m with no token before is month") << Afternoon << "m h"
+                                                     << "3 14";
+    QTest::newRow("time then date") << Afternoon << "hh:mm d.m."
+                                    << "14:05 5.3.";
+    QTest::newRow("date then time") << Afternoon << "d.m. h:m"
+                                    << "5.3. 14:5";
+    QTest::newRow("m after hh across spaces") << Afternoon << "hh   m"
+                                              << "14   5";
+    QTest::newRow("mmm after h is month name") << Afternoon << "h mmm"
+                                               << "14 bře";
 
     // Days and copied characters.
-    QTest::newRow("dd single digit") << Afternoon << "dd" << "05";
-    QTest::newRow("dd two digits") << QDateTime(QDate(2004, 3, 25), QTime(14, 5, 9)) << "dd.mm." << "25.03.";
-    QTest::newRow("yy of year 2000") << QDateTime(QDate(2000, 1, 1), QTime(0, 0)) << "yy" << "00";
-    QTest::newRow("letters that are no tokens") << Afternoon << "Den: d" << "Den: 5";
-    QTest::newRow("upper-case letters are copied") << Afternoon << "D.M.Y H:S" << "D.M.Y H:S";
-    QTest::newRow("token letters inside words") << Afternoon << "Dnes je d." << "Dne9 je 5.";
-    QTest::newRow("other characters") << Afternoon << "[d/m-yyyy] č, 😀" << "[5/3-2004] č, 😀";
+    QTest::newRow("dd single digit") << Afternoon << "dd"
+                                     << "05";
+    QTest::newRow("dd two digits") << QDateTime(QDate(2004, 3, 25), QTime(14, 5, 9)) << "dd.mm."
+                                   << "25.03.";
+    QTest::newRow("yy of year 2000") << QDateTime(QDate(2000, 1, 1), QTime(0, 0)) << "yy"
+                                     << "00";
+    QTest::newRow("letters that are no tokens") << Afternoon << "Den: d"
+                                                << "Den: 5";
+    QTest::newRow("upper-case letters are copied") << Afternoon << "D.M.Y H:S"
+                                                   << "D.M.Y H:S";
+    QTest::newRow("token letters inside words") << Afternoon << "Dnes je d."
+                                                << "Dne9 je 5.";
+    QTest::newRow("other characters") << Afternoon << "[d/m-yyyy] č, 😀"
+                                      << "[5/3-2004] č, 😀";
 
     // Runs beyond the table.
-    QTest::newRow("ddddd is the short date") << Afternoon << "ddddd" << "05.03.04";
-    QTest::newRow("dddddd is the long date") << Afternoon << "dddddd" << "pátek 5. března 2004";
-    QTest::newRow("ddddddd splits") << Afternoon << "ddddddd" << "pátek 5. března 20045";
-    QTest::newRow("mmmmm splits") << Afternoon << "mmmmm" << "března3";
-    QTest::newRow("y is the day of the year") << Afternoon << "y" << "65";
-    QTest::newRow("y on 1 January") << QDateTime(QDate(2004, 1, 1), QTime(0, 0)) << "y" << "1";
-    QTest::newRow("y on 31 December of a leap year") << QDateTime(QDate(2004, 12, 31), QTime(0, 0)) << "y" << "366";
-    QTest::newRow("yyy splits") << Afternoon << "yyy" << "0465";
-    QTest::newRow("yyyyy splits") << Afternoon << "yyyyy" << "200465";
-    QTest::newRow("yyyyyy splits") << Afternoon << "yyyyyy" << "200404";
-    QTest::newRow("hhh splits") << Morning << "hhh" << "099";
-    QTest::newRow("sss splits") << Morning << "sss" << "099";
-    QTest::newRow("m after a split hour run is minute") << Morning << "hhh:m" << "099:5";
-    QTest::newRow("empty pattern") << Afternoon << "" << "";
+    QTest::newRow("ddddd is the short date") << Afternoon << "ddddd"
+                                             << "05.03.04";
+    QTest::newRow("dddddd is the long date") << Afternoon << "dddddd"
+                                             << "pátek 5. března 2004";
+    QTest::newRow("ddddddd splits") << Afternoon << "ddddddd"
+                                    << "pátek 5. března 20045";
+    QTest::newRow("mmmmm splits") << Afternoon << "mmmmm"
+                                  << "března3";
+    QTest::newRow("y is the day of the year") << Afternoon << "y"
+                                              << "65";
+    QTest::newRow("y on 1 January") << QDateTime(QDate(2004, 1, 1), QTime(0, 0)) << "y"
+                                    << "1";
+    QTest::newRow("y on 31 December of a leap year") << QDateTime(QDate(2004, 12, 31), QTime(0, 0)) << "y"
+                                                     << "366";
+    QTest::newRow("yyy splits") << Afternoon << "yyy"
+                                << "0465";
+    QTest::newRow("yyyyy splits") << Afternoon << "yyyyy"
+                                  << "200465";
+    QTest::newRow("yyyyyy splits") << Afternoon << "yyyyyy"
+                                   << "200404";
+    QTest::newRow("hhh splits") << Morning << "hhh"
+                                << "099";
+    QTest::newRow("sss splits") << Morning << "sss"
+                                << "099";
+    QTest::newRow("m after a split hour run is minute") << Morning << "hhh:m"
+                                                        << "099:5";
+    QTest::newRow("empty pattern") << Afternoon << ""
+                                   << "";
 }
 
 void tst_FormatByPattern::patterns()
@@ -150,7 +213,8 @@ void tst_FormatByPattern::czechNames()
 void tst_FormatByPattern::dateAloneIsMidnight()
 {
     QCOMPARE(FormatByPattern(Friday, "d.m.yyyy hh:mm:ss"), QString("5.3.2004 00:00:00"));
-    QCOMPARE(FormatByPattern(QDate::fromJulianDay(-784350574879), "d.m.yyyy"), QString("1.1.-2147483648")); // as far back as QDate goes
+    QCOMPARE(FormatByPattern(QDate::fromJulianDay(-784350574879), "d.m.yyyy"),
+        QString("1.1.-2147483648")); // as far back as QDate goes
 }
 
 void tst_FormatByPattern::colonIsTheTimeSeparator()
@@ -181,7 +245,8 @@ void tst_FormatByPattern::oddInput_data()
 {
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("only colons") << "::::" << "::::";
+    QTest::newRow("only colons") << "::::"
+                                 << "::::";
     QTest::newRow("long run of y") << QString(100000, u'y') << QString("2004").repeated(25000);
     QTest::newRow("long mixed pattern") << QString("h:mm:ss ").repeated(5000) << QString("14:05:09 ").repeated(5000);
     QTest::newRow("long run of d") << QString(60000, u'd') << QString("pátek 5. března 2004").repeated(10000);
@@ -197,5 +262,5 @@ void tst_FormatByPattern::oddInput()
     FormatByPattern(QDateTime(), pattern);
 }
 
-ZDRAVINKY_TEST(tst_FormatByPattern)
+QTEST_GUILESS_MAIN(tst_FormatByPattern)
 #include "tst_formatbypattern.moc"

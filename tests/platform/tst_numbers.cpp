@@ -1,4 +1,4 @@
-#include "common/testmain.h"
+#include "common/testsupport.h"
 #include "platform/errortrap.h"
 #include "platform/numbers.h"
 
@@ -7,6 +7,9 @@
 class tst_Numbers : public QObject
 {
     Q_OBJECT
+public:
+    static void initMain() { isolateTestRun(); }
+
 private Q_SLOTS:
     void toDouble_data();
     void toDouble();
@@ -108,9 +111,9 @@ void tst_Numbers::trapKeepsEarlierSteps()
         done << "never";
     });
     QVERIFY(!completed);
-    QCOMPARE(done, QStringList{"first"});
+    QCOMPARE(done, QStringList { "first" });
     QVERIFY(silently([&] { done << "again"; }));
 }
 
-ZDRAVINKY_TEST(tst_Numbers)
+QTEST_GUILESS_MAIN(tst_Numbers)
 #include "tst_numbers.moc"

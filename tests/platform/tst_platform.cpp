@@ -1,4 +1,4 @@
-#include "common/testmain.h"
+#include "common/testsupport.h"
 #include "platform/colors.h"
 #include "platform/errortrap.h"
 #include "platform/picture.h"
@@ -16,6 +16,9 @@
 class tst_Platform : public QObject
 {
     Q_OBJECT
+public:
+    static void initMain() { isolateTestRun(); }
+
 private Q_SLOTS:
     void twips_data();
     void twips();
@@ -87,7 +90,7 @@ void tst_Platform::colors()
 
 void tst_Platform::storedFromColorRoundTrip()
 {
-    for (qint32 stored : {0, 255, 0x00FF00, 0xFF0000, 0x123456, 0xFFFFFF})
+    for (qint32 stored : { 0, 255, 0x00FF00, 0xFF0000, 0x123456, 0xFFFFFF })
         QCOMPARE(storedFromColor(colorFromStored(stored, QPalette())), stored);
 }
 
@@ -112,7 +115,8 @@ QByteArray bmpBomb()
 }
 
 // The smallest GIF: one transparent pixel (Qt reads GIF but cannot write it).
-const QByteArray Gif1x1 = QByteArray::fromHex("47494638396101000100800000000000ffffff21f90401000000002c00000000010001000002024401003b");
+const QByteArray Gif1x1
+    = QByteArray::fromHex("47494638396101000100800000000000ffffff21f90401000000002c00000000010001000002024401003b");
 
 // A GIF of 128 colours whose LZW codes are all 8 bits wide: a clear code every
 // 64 pixels keeps the code table from growing, so each pixel is one byte.
@@ -240,8 +244,8 @@ void tst_Platform::pictures_data()
     QTest::newRow("jpeg") << dir_.filePath("picture.jpg") << true << QSize(30, 20);
     QTest::newRow("bmp") << dir_.filePath("picture.bmp") << true << QSize(30, 20);
     QTest::newRow("gif") << write("tiny.gif", Gif1x1) << true << QSize(1, 1);
-    QTest::newRow("content decides, not the name") << dir_.filePath("jpeg with other name.bmp") << true
-                                                    << QSize(30, 20);
+    QTest::newRow("content decides, not the name")
+        << dir_.filePath("jpeg with other name.bmp") << true << QSize(30, 20);
     QTest::newRow("missing file") << dir_.filePath("Já 8.jpg") << false << QSize();
     QTest::newRow("a folder") << dir_.path() << false << QSize();
     QTest::newRow("text, not a picture") << write("notes.jpg", "hello") << false << QSize();
@@ -259,12 +263,14 @@ void tst_Platform::pictures_data()
     const QByteArray bmp = encoded(detailed, "bmp");
     const QByteArray png = encoded(detailed, "png");
     const QByteArray bigGif = gif(120, 80);
-    const QByteArray MotionPhotoVideo("\0\0\0\x18" "ftypmp42", 12); // a phone appends the video
+    const QByteArray MotionPhotoVideo("\0\0\0\x18"
+                                      "ftypmp42",
+        12); // a phone appends the video
     QTest::newRow("gif of many blocks") << write("blocks.gif", bigGif) << true << QSize(120, 80);
     QTest::newRow("progressive jpeg") << write("progressive.jpg", progressive) << true << QSize(120, 80);
     QTest::newRow("jpeg with a thumbnail") << write("thumbnailed.jpg", thumbnailed) << true << QSize(120, 80);
-    QTest::newRow("jpeg with data after its end") << write("motion.jpg", jpeg + MotionPhotoVideo) << true
-                                                  << QSize(120, 80);
+    QTest::newRow("jpeg with data after its end")
+        << write("motion.jpg", jpeg + MotionPhotoVideo) << true << QSize(120, 80);
     QTest::newRow("jpeg cut in half") << write("half.jpg", jpeg.left(jpeg.size() / 2)) << false << QSize();
     QTest::newRow("jpeg without its end marker") << write("noend.jpg", jpeg.chopped(2)) << false << QSize();
     QTest::newRow("progressive jpeg cut short")
@@ -298,5 +304,5 @@ void tst_Platform::pictures()
         QVERIFY(picture.isNull());
 }
 
-ZDRAVINKY_TEST(tst_Platform)
+QTEST_MAIN(tst_Platform)
 #include "tst_platform.moc"

@@ -9,8 +9,8 @@
 //   storewriter --hold-lock FILE
 //       Takes the store's lock, prints "locked" and waits to be killed.
 
-#include "settings/settingsstore.h"
 #include "storewriter.h"
+#include "settings/settingsstore.h"
 
 #include "platform/errortrap.h"
 

@@ -1,4 +1,4 @@
-#include "common/testmain.h"
+#include "common/testsupport.h"
 #include "settings/commondialog.h"
 
 #include <QComboBox>
@@ -29,6 +29,9 @@ bool matches(const QStringList &patterns, const QString &fileName)
 class tst_CommonDialog1 : public QObject
 {
     Q_OBJECT
+public:
+    static void initMain() { isolateTestRun(); }
+
 private Q_SLOTS:
     void pictureFilterEntries();
     void pictureFilterMatches_data();
@@ -90,5 +93,5 @@ void tst_CommonDialog1::openDialogShowsDescriptionsAndMatchesPatterns()
     QCOMPARE(QDir(dialog.directory()).canonicalPath(), QDir(dir.path()).canonicalPath());
 }
 
-ZDRAVINKY_TEST(tst_CommonDialog1)
+QTEST_MAIN(tst_CommonDialog1)
 #include "tst_commondialog.moc"

@@ -1,5 +1,5 @@
 #include "common/tempstore.h"
-#include "common/testmain.h"
+#include "common/testsupport.h"
 #include "platform/errortrap.h"
 #include "settings/commondialog.h"
 #include "settings/form1.h"
@@ -135,6 +135,9 @@ bool isRed(const QLabel *label)
 class tst_Form1 : public QObject
 {
     Q_OBJECT
+public:
+    static void initMain() { isolateTestRun(); }
+
 private Q_SLOTS:
     void initTestCase();
     void freshWindow();
@@ -793,5 +796,5 @@ void tst_Form1::execEnds()
         QCOMPARE(w.stored(), before);
 }
 
-ZDRAVINKY_TEST(tst_Form1)
+QTEST_MAIN(tst_Form1)
 #include "tst_form1.moc"

@@ -1,4 +1,4 @@
-#include "common/testmain.h"
+#include "common/testsupport.h"
 #include "settings/inifile.h"
 
 #include <QRandomGenerator>
@@ -7,6 +7,9 @@
 class tst_IniFile : public QObject
 {
     Q_OBJECT
+public:
+    static void initMain() { isolateTestRun(); }
+
 private Q_SLOTS:
     void quotedOnlyWhenNeeded_data();
     void quotedOnlyWhenNeeded();
@@ -39,10 +42,8 @@ void tst_IniFile::quotedOnlyWhenNeeded_data()
                                          << "\"a\\\"b\\\\c\"";
     QTest::newRow("CR LF") << "a\r\nb"
                            << "\"a\\r\\nb\"";
-    QTest::newRow("control characters") << QString::fromUtf16(u"\u0001\u007f\u0085")
-                                        << "\"\\x01\\x7f\\x85\"";
-    QTest::newRow("line separator") << QString::fromUtf16(u"a\u2028b")
-                                    << "\"a\\u2028b\"";
+    QTest::newRow("control characters") << QString::fromUtf16(u"\u0001\u007f\u0085") << "\"\\x01\\x7f\\x85\"";
+    QTest::newRow("line separator") << QString::fromUtf16(u"a\u2028b") << "\"a\\u2028b\"";
     QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << "\"\\ud800\"";
 }
 
@@ -78,30 +79,30 @@ void tst_IniFile::rewriteChangesOnlyWhatChanged_data()
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<bool>("remove"); // else set Size to 20
     QTest::addColumn<QByteArray>("after");
-    const QByteArray person = "; mine\n[General]\nx = a, b\n\n[Path]\n  Text =Arial\nSize=12\n# Size=8\n\n[Jiné]\ny=\"q\"\n";
+    const QByteArray person
+        = "; mine\n[General]\nx = a, b\n\n[Path]\n  Text =Arial\nSize=12\n# Size=8\n\n[Jiné]\ny=\"q\"\n";
     QTest::newRow("one line changed") << person << false << QByteArray(person).replace("Size=12", "Size=20");
     QTest::newRow("one line removed") << person << true << QByteArray(person).replace("Size=12\n", "");
-    QTest::newRow("same value, same file") << QByteArray("[Path]\nSize =  20 \n") << false
-                                           << QByteArray("[Path]\nSize =  20 \n");
+    QTest::newRow("same value, same file")
+        << QByteArray("[Path]\nSize =  20 \n") << false << QByteArray("[Path]\nSize =  20 \n");
     QTest::newRow("new key after the last key") << QByteArray("[Path]\nText=Arial\n; next\n\n[X]\n") << false
                                                 << QByteArray("[Path]\nText=Arial\nSize=20\n; next\n\n[X]\n");
-    QTest::newRow("new section after a blank line") << QByteArray("[X]\ny=1") << false
-                                                    << QByteArray("[X]\ny=1\n\n[Path]\nSize=20\n");
+    QTest::newRow("new section after a blank line")
+        << QByteArray("[X]\ny=1") << false << QByteArray("[X]\ny=1\n\n[Path]\nSize=20\n");
     QTest::newRow("empty file") << QByteArray() << false << QByteArray("[Path]\nSize=20\n");
-    QTest::newRow("keys before any section") << QByteArray("x=1\n") << false
-                                             << QByteArray("x=1\n\n[Path]\nSize=20\n");
-    QTest::newRow("duplicates become one") << QByteArray("[Path]\nSize=1\nText=A\nSize=2\n") << false
-                                           << QByteArray("[Path]\nText=A\nSize=20\n");
-    QTest::newRow("remove takes every duplicate") << QByteArray("[Path]\nSize=1\n[Path]\nSize=2\n") << true
-                                                  << QByteArray("[Path]\n[Path]\n");
+    QTest::newRow("keys before any section") << QByteArray("x=1\n") << false << QByteArray("x=1\n\n[Path]\nSize=20\n");
+    QTest::newRow("duplicates become one")
+        << QByteArray("[Path]\nSize=1\nText=A\nSize=2\n") << false << QByteArray("[Path]\nText=A\nSize=20\n");
+    QTest::newRow("remove takes every duplicate")
+        << QByteArray("[Path]\nSize=1\n[Path]\nSize=2\n") << true << QByteArray("[Path]\n[Path]\n");
     QTest::newRow("repeated section: its last one") << QByteArray("[Path]\nText=A\n[X]\n[Path]\nCas=1\n") << false
                                                     << QByteArray("[Path]\nText=A\n[X]\n[Path]\nCas=1\nSize=20\n");
-    QTest::newRow("unreadable lines kept") << QByteArray("[Path\nText\n=1\n[]\n") << false
-                                           << QByteArray("[Path\nText\n=1\n[]\n\n[Path]\nSize=20\n");
+    QTest::newRow("unreadable lines kept")
+        << QByteArray("[Path\nText\n=1\n[]\n") << false << QByteArray("[Path\nText\n=1\n[]\n\n[Path]\nSize=20\n");
     QTest::newRow("lone CRs end lines") << QByteArray("[Path]\rText=A\r\r") << false
                                         << QByteArray("[Path]\nText=A\nSize=20\n\n");
-    QTest::newRow("BOM and CR LF dropped") << QByteArray("\xEF\xBB\xBF[Path]\r\nText=A\r\n") << false
-                                           << QByteArray("[Path]\nText=A\nSize=20\n");
+    QTest::newRow("BOM and CR LF dropped")
+        << QByteArray("\xEF\xBB\xBF[Path]\r\nText=A\r\n") << false << QByteArray("[Path]\nText=A\nSize=20\n");
 }
 
 void tst_IniFile::rewriteChangesOnlyWhatChanged()
@@ -137,5 +138,5 @@ void tst_IniFile::feffStartingTheFileSurvives()
     QCOMPARE(IniFile::value(reread, QString(), QString(QChar(0xFEFF)) + u'x'), QStringLiteral("1"));
 }
 
-ZDRAVINKY_TEST(tst_IniFile)
+QTEST_GUILESS_MAIN(tst_IniFile)
 #include "tst_inifile.moc"

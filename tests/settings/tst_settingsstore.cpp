@@ -1,5 +1,5 @@
 #include "common/tempstore.h"
-#include "common/testmain.h"
+#include "common/testsupport.h"
 #include "platform/errortrap.h"
 
 #include <QDir>
@@ -10,6 +10,9 @@
 class tst_SettingsStore : public QObject
 {
     Q_OBJECT
+public:
+    static void initMain() { isolateTestRun(); }
+
 private Q_SLOTS:
     void roundTrip_data();
     void roundTrip();
@@ -138,7 +141,8 @@ void tst_SettingsStore::garbageGivesFallbacksAndStaysUntouched()
 {
     QFETCH(QByteArray, file);
     TempStore temp(file);
-    QCOMPARE(temp.store().ReadSetting(Key::Text, QStringLiteral("Monotype Corsiva")), QStringLiteral("Monotype Corsiva"));
+    QCOMPARE(
+        temp.store().ReadSetting(Key::Text, QStringLiteral("Monotype Corsiva")), QStringLiteral("Monotype Corsiva"));
     temp.store().reload();
     QCOMPARE(temp.fileText(), file);
 }
@@ -206,5 +210,5 @@ void tst_SettingsStore::twoCopiesLoseNoKey()
         QCOMPARE(fresh.ReadSetting(Key(i), QStringLiteral("absent")), QString::number(i / 2));
 }
 
-ZDRAVINKY_TEST(tst_SettingsStore)
+QTEST_MAIN(tst_SettingsStore)
 #include "tst_settingsstore.moc"

@@ -1,4 +1,4 @@
-#include "common/testmain.h"
+#include "common/testsupport.h"
 #include "settings/inifile.h"
 #include "settings/settingsstore.h"
 #include "storewriter.h"
@@ -21,6 +21,9 @@
 class tst_StoreSafety : public QObject
 {
     Q_OBJECT
+public:
+    static void initMain() { isolateTestRun(); }
+
 private Q_SLOTS:
     void killedWhileWritingLeavesAWholeFile();
     void lockOfAKilledCopyDoesNotBlock_data();
@@ -43,9 +46,9 @@ QString names(const QList<Key> &keys)
 }
 
 void startWriter(QProcess &writer, const QString &file, int rounds, const QList<Key> &keys,
-                 std::optional<Key> sentinel = std::nullopt)
+    std::optional<Key> sentinel = std::nullopt)
 {
-    QStringList args = {file, QString::number(rounds), names(keys)};
+    QStringList args = { file, QString::number(rounds), names(keys) };
     if (sentinel)
         args << keyName(*sentinel);
     writer.start(QStringLiteral(STOREWRITER_PATH), args);
@@ -77,7 +80,7 @@ QString tornPart(const QByteArray &text, const QList<Key> &keys, Key sentinel)
 {
     if (!text.endsWith('\n'))
         return QStringLiteral("no line end at the end");
-    QStringList known = {keyName(sentinel)};
+    QStringList known = { keyName(sentinel) };
     for (Key key : keys)
         known << keyName(key);
     for (const QByteArray &line : text.chopped(1).split('\n')) {
@@ -141,7 +144,7 @@ void tst_StoreSafety::lockOfAKilledCopyDoesNotBlock()
         QVERIFY(empty.open(QIODevice::WriteOnly));
     } else {
         QProcess holder;
-        holder.start(QStringLiteral(STOREWRITER_PATH), {QStringLiteral("--hold-lock"), path});
+        holder.start(QStringLiteral(STOREWRITER_PATH), { QStringLiteral("--hold-lock"), path });
         QVERIFY(waitForLine(holder, "locked"));
         holder.kill();
         QVERIFY(holder.waitForFinished());
@@ -157,13 +160,14 @@ void tst_StoreSafety::twoCopiesWritingAtOnceLoseNoKey()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(FileName);
-    const QList<Key> mine = {Key::Text1, Key::Date, Key::TextV, Key::DateF, Key::PictrureStrench, Key::Text, Key::Color};
-    const QList<Key> theirs = {Key::Text2, Key::Cas, Key::Svatky, Key::CasF, Key::Pictrure, Key::Size, Key::Long};
+    const QList<Key> mine
+        = { Key::Text1, Key::Date, Key::TextV, Key::DateF, Key::PictrureStrench, Key::Text, Key::Color };
+    const QList<Key> theirs = { Key::Text2, Key::Cas, Key::Svatky, Key::CasF, Key::Pictrure, Key::Size, Key::Long };
     const int rounds = 40;
     QProcess a, b;
     startWriter(a, path, rounds, mine);
     startWriter(b, path, rounds, theirs);
-    for (QProcess *writer : {&a, &b}) {
+    for (QProcess *writer : { &a, &b }) {
         QVERIFY(writer->waitForFinished(120000));
         QCOMPARE(writer->exitStatus(), QProcess::NormalExit);
         QVERIFY2(writer->exitCode() == 0, writer->readAllStandardOutput().right(200).constData());
@@ -190,9 +194,10 @@ void tst_StoreSafety::unwritableStoreChangesNothing()
     if (::geteuid() != 0 || setpriv.isEmpty())
         QSKIP("needs root and setpriv to run the writer as another user");
     auto asNobody = [&](QProcess &process, const QStringList &args) {
-        process.start(setpriv, QStringList{QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
-                                           QStringLiteral("--clear-groups"), QStringLiteral(STOREWRITER_PATH)}
-                                   + args);
+        process.start(setpriv,
+            QStringList { QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                QStringLiteral("--clear-groups"), QStringLiteral(STOREWRITER_PATH) }
+                + args);
     };
     QProcess probe; // without arguments the writer only complains
     asNobody(probe, {});
@@ -214,14 +219,14 @@ void tst_StoreSafety::unwritableStoreChangesNothing()
     QVERIFY(::chmod(QFile::encodeName(folder).constData(), folderMode) == 0);
 
     QProcess writer;
-    asNobody(writer, {path, QStringLiteral("3"), names({Key::Text1, Key::Text2, Key::Size})});
+    asNobody(writer, { path, QStringLiteral("3"), names({ Key::Text1, Key::Text2, Key::Size }) });
     QVERIFY(writer.waitForFinished(60000));
     QCOMPARE(writer.exitStatus(), QProcess::NormalExit);
     QCOMPARE(writer.exitCode(), 1);
     QVERIFY(writer.readAllStandardOutput().contains("written 0 failed 9"));
     QCOMPARE(fileText(path), before);
-    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{FileName});
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList { FileName });
 }
 
-ZDRAVINKY_TEST(tst_StoreSafety)
+QTEST_MAIN(tst_StoreSafety)
 #include "tst_storesafety.moc"
