@@ -1,6 +1,7 @@
 // Reads fuzzed bytes as the settings file and checks that what was read
-// survives rewriting: unchanged, with values moved to other keys, and with a
-// key removed. The store must read the same values as the file parser.
+// survives rewriting: unchanged (every line byte for byte), with values moved
+// to other keys, and with a key removed. The store must read the same values
+// as the file parser.
 
 #include "settings/inifile.h"
 #include "settings/keys.h"
@@ -69,8 +70,29 @@ void expectSame(const IniFile::Document &before, const IniFile::Document &after,
     }
 }
 
-void checkUnchanged(const IniFile::Document &document)
+// The bytes as a rewrite gives them back: without a byte order mark, every
+// line ended by LF.
+QByteArray withPlainLineEnds(QByteArrayView bytes)
 {
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
+    QByteArray plain;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        plain += bytes[i] == '\r' ? '\n' : bytes[i];
+        if (bytes.sliced(i).startsWith("\r\n"))
+            ++i;
+    }
+    if (!plain.isEmpty() && !plain.endsWith('\n'))
+        plain += '\n';
+    if (plain.startsWith("\xEF\xBB\xBF"))
+        plain.prepend("\xEF\xBB\xBF"); // the first line starts with U+FEFF, which must not read as a mark
+    return plain;
+}
+
+void checkUnchanged(const QByteArray &bytes, const IniFile::Document &document)
+{
+    if (IniFile::serialize(document) != withPlainLineEnds(bytes))
+        fault("a rewrite changed a line", QString::fromUtf8(bytes));
     expectSame(document, rewritten(document), {});
 }
 
@@ -152,7 +174,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
     const IniFile::Document document = IniFile::parse(bytes);
-    checkUnchanged(document);
+    checkUnchanged(bytes, document);
     checkMoved(document, QString::fromUtf8(bytes));
     checkRemoved(document, size);
     checkStore(bytes, document);

@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <QStringDecoder>
+#include <algorithm>
 #include <utility>
 
 namespace IniFile {
@@ -11,6 +12,11 @@ namespace {
 bool isBlank(QChar c)
 {
     return c == u' ' || c == u'\t';
+}
+
+bool isBlankLine(QByteArrayView raw)
+{
+    return std::all_of(raw.begin(), raw.end(), [](char c) { return c == ' ' || c == '\t'; });
 }
 
 QStringView trimmed(QStringView s)
@@ -75,14 +81,14 @@ int readHex(QStringView s, qsizetype &i, int digits)
     return value;
 }
 
-Line readLine(QStringView line)
+Line readLine(QStringView line, QByteArrayView raw)
 {
     const QStringView content = trimmed(line);
     const qsizetype equals = content.indexOf(u'=');
     if (equals <= 0 || content.front() == u';' || content.front() == u'#')
-        return { {}, {}, line.toString() };
+        return { {}, {}, raw.toByteArray() };
     const QStringView key = trimmed(content.first(equals));
-    return { key.toString(), unquoted(content.sliced(equals + 1)), line.toString() };
+    return { key.toString(), unquoted(content.sliced(equals + 1)), raw.toByteArray() };
 }
 
 std::optional<QString> sectionName(QStringView line)
@@ -121,7 +127,7 @@ qsizetype insertionPoint(const Section &section)
             return l;
     }
     for (qsizetype l = section.lines.size(); l > 0; --l) {
-        if (!trimmed(section.lines[l - 1].text).isEmpty())
+        if (!isBlankLine(section.lines[l - 1].raw))
             return l;
     }
     return 0;
@@ -235,46 +241,48 @@ Document parse(const QByteArray &bytes)
     QByteArrayView text(bytes);
     if (text.startsWith("\xEF\xBB\xBF"))
         text = text.sliced(3);
-    // QString::fromUtf8 would skip a second byte order mark as well.
-    const QString all = QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom)(text);
     Document document { Section {} };
     qsizetype begin = 0;
-    while (begin < all.size()) {
+    while (begin < text.size()) {
         qsizetype end = begin;
-        while (end < all.size() && all[end] != u'\n' && all[end] != u'\r')
+        while (end < text.size() && text[end] != '\n' && text[end] != '\r')
             ++end;
-        const QStringView line = QStringView(all).sliced(begin, end - begin);
-        begin = end + (QStringView(all).mid(end, 2) == u"\r\n" ? 2 : 1);
+        const QByteArrayView raw = text.sliced(begin, end - begin);
+        begin = end + (text.sliced(end).startsWith("\r\n") ? 2 : 1);
+        // Line by line, as the line ends are plain ASCII: invalid UTF-8 never
+        // takes a line end with it. QString::fromUtf8 would skip a byte order
+        // mark starting a line.
+        const QString line = QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom)(raw);
         if (const std::optional<QString> name = sectionName(line))
-            document.append({ *name, line.toString(), {} });
+            document.append({ *name, raw.toByteArray(), {} });
         else
-            document.last().lines.append(readLine(line));
+            document.last().lines.append(readLine(line, raw));
     }
     return document;
 }
 
 QByteArray serialize(const Document &document)
 {
-    QString out;
-    const auto endsWithBlankLine = [&out] { return out.isEmpty() || out.endsWith(QLatin1String("\n\n")); };
+    QByteArray out;
+    const auto endsWithBlankLine = [&out] { return out.isEmpty() || out.endsWith("\n\n"); };
     for (const Section &section : document) {
         if (!section.header.isEmpty()) {
-            out += section.header + u'\n';
+            out += section.header + '\n';
         } else if (!section.name.isEmpty()) {
             if (!endsWithBlankLine())
-                out += u'\n';
-            out += u'[' + section.name + QLatin1String("]\n");
+                out += '\n';
+            out += '[' + section.name.toUtf8() + "]\n";
         }
         for (const Line &line : section.lines) {
-            if (line.key.isEmpty() || !line.text.isEmpty())
-                out += line.text + u'\n';
+            if (line.key.isEmpty() || !line.raw.isEmpty())
+                out += line.raw + '\n';
             else
-                out += line.key + u'=' + entryValue(line) + u'\n';
+                out += QString(line.key + u'=' + entryValue(line)).toUtf8() + '\n';
         }
     }
-    if (out.startsWith(QChar(0xFEFF)))
-        out.prepend(QChar(0xFEFF)); // read as a byte order mark, it would take the first one away
-    return out.toUtf8();
+    if (out.startsWith("\xEF\xBB\xBF"))
+        out.prepend("\xEF\xBB\xBF"); // read as a byte order mark, it would take the first one away
+    return out;
 }
 
 std::optional<QString> value(const Document &document, const QString &section, const QString &key)

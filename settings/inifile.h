@@ -18,25 +18,34 @@
 // last one wins. CR LF, LF or a lone CR ends a line; a UTF-8 byte order mark
 // is skipped; invalid UTF-8 reads as U+FFFD.
 //
-// Rewriting keeps every line it did not change as it was: comments, blank
-// lines, other sections, unknown keys and unreadable lines. It writes LF line
-// ends and no byte order mark. A changed value is written raw when that reads
-// back the same and is easy to read, otherwise quoted.
+// Rewriting keeps every line it did not change byte for byte, whatever its
+// encoding: comments, blank lines, other sections, unknown keys and
+// unreadable lines. It writes LF line ends and no byte order mark. A changed
+// value is written unquoted when that reads back the same and is easy to
+// read, otherwise quoted.
 namespace IniFile {
 
 struct Line
 {
     QString key; // empty for a comment, a blank line or an unreadable line
     QString value;
-    QString text; // the line as read; empty for an entry set since
+    QByteArray raw; // the line as read, without its line end; empty for an entry set since
 };
 
 struct Section
 {
     QString name; // empty for the lines before the first section header
-    QString header; // the header line as read; empty for a section added since
+    QByteArray header; // the header line as read; empty for a section added since
     QList<Line> lines;
 };
+
+} // namespace IniFile
+
+// Moved in memory as plain bytes when a long file's lists grow.
+Q_DECLARE_TYPEINFO(IniFile::Line, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(IniFile::Section, Q_RELOCATABLE_TYPE);
+
+namespace IniFile {
 
 // A section name may occur more than once; its keys are then read as one.
 using Document = QList<Section>;

@@ -101,6 +101,14 @@ void tst_IniFile::rewriteChangesOnlyWhatChanged_data()
         << QByteArray("[Path\nText\n=1\n[]\n") << false << QByteArray("[Path\nText\n=1\n[]\n\n[Path]\nSize=20\n");
     QTest::newRow("lone CRs end lines") << QByteArray("[Path]\rText=A\r\r") << false
                                         << QByteArray("[Path]\nText=A\nSize=20\n\n");
+    const QByteArray cp1250
+        = "; pozn\xE1mka\n[Path]\nText1=\x8Elu\x9Dou\xE8k\xFD\nK\xE9y=\xED\xA0\x80\n[Jin\xE9]\ny=\xC3\x28\n";
+    QTest::newRow("lines not in UTF-8 kept byte for byte")
+        << cp1250 << false << QByteArray(cp1250).replace("\x80\n[", "\x80\nSize=20\n[");
+    QTest::newRow("line changed among lines not in UTF-8") << QByteArray(
+        "[Path]\nText=\xE9\nSize=12\n# \xFF\n") << false << QByteArray("[Path]\nText=\xE9\nSize=20\n# \xFF\n");
+    QTest::newRow("section header not in UTF-8 kept")
+        << QByteArray("[P\xE1th]\nx=1\n") << true << QByteArray("[P\xE1th]\nx=1\n");
     QTest::newRow("BOM and CR LF dropped")
         << QByteArray("\xEF\xBB\xBF[Path]\r\nText=A\r\n") << false << QByteArray("[Path]\nText=A\nSize=20\n");
 }
