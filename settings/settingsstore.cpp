@@ -31,21 +31,25 @@ namespace {
 
 // Long enough for another copy of the program to finish its write, ms.
 constexpr int LockTimeoutMs = 5000;
+// How long to sleep between tries while another copy holds the lock, ms.
+constexpr int LockRetryMs = 10;
 // A live QLockFile writes its process id into the lock file a moment after
 // creating it, so an empty lock file this old was left by a killed copy, ms.
 constexpr int EmptyLockStaleMs = 1000;
 
-// QLockFile removes the lock of a copy that no longer runs, but one killed
-// between creating the lock file and writing into it leaves an empty file,
-// which QLockFile would only take for stale after 30 seconds.
+// Waits while another copy of the program holds the lock, and only then:
+// a folder the user cannot write or a full disk fails at once. QLockFile
+// removes the lock of a copy that no longer runs, but one killed between
+// creating the lock file and writing into it leaves an empty file, which
+// QLockFile would only take for stale after 30 seconds.
 bool lock(QLockFile &lock, const QString &lockPath)
 {
     const QDeadlineTimer deadline(LockTimeoutMs);
-    while (!lock.tryLock(100)) {
-        if (deadline.hasExpired())
+    while (!lock.tryLock(LockRetryMs)) {
+        if (lock.error() != QLockFile::LockFailedError || deadline.hasExpired())
             return false;
         const QFileInfo info(lockPath);
-        if (lock.error() == QLockFile::LockFailedError && info.exists() && info.size() == 0
+        if (info.exists() && info.size() == 0
             && info.lastModified().msecsTo(QDateTime::currentDateTime()) > EmptyLockStaleMs)
             QFile::remove(lockPath);
     }
