@@ -11,6 +11,11 @@
 #include <QLockFile>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 #ifdef Q_OS_WIN
 #include <QSettings>
@@ -56,11 +61,63 @@ bool lock(QLockFile &lock, const QString &lockPath)
     return true;
 }
 
+// Closes the file descriptor it holds when it goes.
+struct Descriptor
+{
+    explicit Descriptor(int fd)
+        : fd(fd)
+    { }
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    bool close() { return ::close(std::exchange(fd, -1)) == 0; }
+
+    int fd;
+};
+
+// Nothing for a file that does not exist yet; nullopt for one that cannot be
+// read or is no settings file at all: a folder, a FIFO, a device, a file over
+// the size limit. Reads at most the limit and one byte, and never waits.
+std::optional<IniFile::Document> read(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    auto absent = [] { return errno == ENOENT || errno == ENOTDIR; };
+    struct stat info = {};
+    if (::stat(name.constData(), &info) != 0)
+        return absent() ? std::optional(IniFile::Document {}) : std::nullopt;
+    if (!S_ISREG(info.st_mode) || info.st_size > SettingsStore::MaxFileSize)
+        return std::nullopt; // opening a FIFO would wait for a writer, a device never ends
+    // Non-blocking and checked again, in case the path became one of those meanwhile.
+    const Descriptor file(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (file.fd < 0)
+        return absent() ? std::optional(IniFile::Document {}) : std::nullopt;
+    if (::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    QByteArray bytes;
+    char buffer[16 * 1024];
+    while (bytes.size() <= SettingsStore::MaxFileSize) {
+        const ssize_t count = ::read(file.fd, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return std::nullopt;
+        if (count == 0)
+            return IniFile::parse(bytes);
+        bytes.append(buffer, count);
+    }
+    return std::nullopt;
+}
+
 // The INI file. A change is made under a lock file: the file is read again,
 // so that what other copies of the program wrote meanwhile is kept, and the
 // whole new file replaces the old one in one rename, so that a crash or a
 // kill leaves the old file or the new one, never a torn one. A lock left by a
-// killed copy does not block: see lock() above.
+// killed copy does not block: see lock() above. Only a regular file is ever
+// read or replaced.
 class IniBackend : public SettingsStore::Backend
 {
 public:
@@ -70,27 +127,29 @@ public:
 
     SettingsStore::Values load() override
     {
-        const std::optional<IniFile::Document> document = read();
+        const std::optional<IniFile::Document> document = read(path_);
         return document ? valuesOf(*document) : SettingsStore::Values {};
     }
 
     SettingsStore::Values change(Key key, const std::optional<QString> &value) override
     {
-        if (!value) {
-            // Removing what the file does not hold needs no folder, no lock and no write.
-            const std::optional<IniFile::Document> now = read();
-            if (now && !IniFile::value(*now, Store::Section, keyName(key)))
-                return valuesOf(*now);
-        }
+        // A file that cannot be read is never replaced (that would lose what it
+        // holds), and one that is no settings file at all gets no lock beside it.
+        const std::optional<IniFile::Document> now = read(path_);
+        if (!now)
+            fail("cannot read the settings");
+        // Removing what the file does not hold needs no folder, no lock and no write.
+        if (!value && !IniFile::value(*now, Store::Section, keyName(key)))
+            return valuesOf(*now);
         if (!QDir().mkpath(QFileInfo(path_).absolutePath()))
             fail("cannot create the settings folder");
         const QString lockPath = path_ + QStringLiteral(".lock");
         QLockFile fileLock(lockPath);
         if (!lock(fileLock, lockPath))
             fail("the settings are locked");
-        std::optional<IniFile::Document> document = read();
+        std::optional<IniFile::Document> document = read(path_);
         if (!document)
-            fail("cannot read the settings"); // writing would lose what the file holds
+            fail("cannot read the settings");
         const bool changed = value ? IniFile::setValue(*document, Store::Section, keyName(key), *value)
                                    : IniFile::remove(*document, Store::Section, keyName(key));
         if (changed) {
@@ -103,18 +162,6 @@ public:
     }
 
 private:
-    // Nothing for a file that does not exist yet; nullopt for one that cannot be read.
-    std::optional<IniFile::Document> read() const
-    {
-        QFile file(path_);
-        if (!file.open(QIODevice::ReadOnly))
-            return file.exists() ? std::nullopt : std::optional(IniFile::Document {});
-        const QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            return std::nullopt;
-        return IniFile::parse(bytes);
-    }
-
     static SettingsStore::Values valuesOf(const IniFile::Document &document)
     {
         SettingsStore::Values values;

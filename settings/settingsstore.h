@@ -14,7 +14,9 @@
 // Reads come from an in-memory copy. Every write and removal is persisted at
 // once and atomically, under a lock, merged with what other copies of the
 // program wrote meanwhile; a write that cannot be persisted throws StepFailed
-// and leaves both the file and the in-memory copy as they were.
+// and leaves both the file and the in-memory copy as they were. A file that
+// cannot be read, is not a regular file or is larger than MaxFileSize gives
+// every reader its fallback and is never replaced.
 class SettingsStore
 {
 public:
@@ -36,8 +38,12 @@ public:
     // Removing an absent key is no error.
     void RemoveSetting(Key key);
 
-    // Reads the stored settings again (another program may have changed them).
+    // Reads the stored settings again (a person may have edited them): cheap,
+    // never throws, and an unreadable file gives fallbacks.
     void reload();
+
+    // The settings are a few hundred bytes; a file larger than this is none.
+    static constexpr qint64 MaxFileSize = 1 << 20;
 
     using Values = std::array<std::optional<QString>, KeyCount>;
     class Backend;

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QTest>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 class tst_SettingsStore : public QObject
 {
@@ -25,6 +27,8 @@ private Q_SLOTS:
     void garbageGivesFallbacksAndStaysUntouched();
     void failedWriteChangesNothing_data();
     void failedWriteChangesNothing();
+    void oddFileIsNeverLostNorHangs_data();
+    void oddFileIsNeverLostNorHangs();
     void writeReplacesTheFileAtomically();
     void twoCopiesLoseNoKey();
 };
@@ -179,6 +183,106 @@ void tst_SettingsStore::failedWriteChangesNothing()
         QVERIFY_THROWS_EXCEPTION(StepFailed, store.RemoveSetting(Key::Size));
     QCOMPARE(store.ReadSetting(Key::Size, QStringLiteral("12")), QStringLiteral("30"));
     QCOMPARE(QFileInfo(folderBecomesFile ? folder : path).isFile(), folderBecomesFile);
+}
+
+namespace {
+
+enum class Odd { Fifo, LinkToDevZero, LinkToDevice, Folder, TooLarge, NotUtf8 };
+
+// What the path is, link or not, and what it leads to: kinds and modes as
+// lstat() and stat() see them.
+QString form(const QString &path)
+{
+    struct stat link = {}, target = {};
+    ::lstat(QFile::encodeName(path).constData(), &link);
+    ::stat(QFile::encodeName(path).constData(), &target);
+    return QStringLiteral("%1 -> %2 %3")
+        .arg(link.st_mode, 0, 8)
+        .arg(QFile::symLinkTarget(path))
+        .arg(target.st_mode, 0, 8);
+}
+
+QByteArray regularFileText(const QString &path)
+{
+    QFile file(path);
+    return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+void tst_SettingsStore::oddFileIsNeverLostNorHangs_data()
+{
+    QTest::addColumn<int>("odd");
+    QTest::addColumn<bool>("readable"); // else every read gives its fallback
+    QTest::addColumn<bool>("writable"); // else every write fails and leaves it as it is
+    QTest::newRow("FIFO") << int(Odd::Fifo) << false << false;
+    QTest::newRow("link to /dev/zero") << int(Odd::LinkToDevZero) << false << false;
+    QTest::newRow("link to a device node") << int(Odd::LinkToDevice) << false << false;
+    QTest::newRow("folder") << int(Odd::Folder) << false << false;
+    QTest::newRow("over 1 MiB") << int(Odd::TooLarge) << false << false;
+    QTest::newRow("lines not in UTF-8") << int(Odd::NotUtf8) << true << true;
+}
+
+// The store was reading a good file when the path became something else: a
+// reload reads it at once or gives fallbacks; a write goes through a link to
+// the file it names and keeps that file's mode, or fails and leaves things as
+// they were, byte for byte.
+void tst_SettingsStore::oddFileIsNeverLostNorHangs()
+{
+    QFETCH(int, odd);
+    QFETCH(bool, readable);
+    QFETCH(bool, writable);
+    TempStore temp(QByteArray("[Path]\nText=Good\nSize=30\n"));
+    const QString path = temp.filePath();
+    const QByteArray name = QFile::encodeName(path);
+    const QString target = path + QStringLiteral(".target");
+    const QByteArray text = "; upraveno ručně\n[Path]\nText=Arial\nText1=\x8Elu\x9Dou\xE8k\xFD\n";
+    auto writeFile = [&](const QString &file, const QByteArray &bytes) {
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
+    };
+    QVERIFY(QFile::remove(path));
+    switch (Odd(odd)) {
+    case Odd::Fifo:
+        QVERIFY(::mkfifo(name.constData(), 0644) == 0);
+        break;
+    case Odd::LinkToDevZero:
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+        break;
+    case Odd::LinkToDevice: // a device of its own, the same as /dev/null
+        if (::mknod(QFile::encodeName(target).constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+            QSKIP("cannot make a device node here");
+        QVERIFY(QFile::link(target, path));
+        break;
+    case Odd::Folder:
+        QVERIFY(QDir().mkdir(path));
+        break;
+    case Odd::TooLarge:
+        writeFile(path, text + QByteArray(2 << 20, '#'));
+        break;
+    case Odd::NotUtf8:
+        writeFile(path, text);
+        break;
+    }
+    SettingsStore &store = temp.store();
+    store.reload();
+    const QString fallback = QStringLiteral("fallback");
+    QCOMPARE(store.ReadSetting(Key::Text, fallback), readable ? QStringLiteral("Arial") : fallback);
+    QCOMPARE(store.ReadSetting(Key::Size, QStringLiteral("12")), QStringLiteral("12"));
+
+    const QString formBefore = form(path);
+    const QByteArray before = regularFileText(path);
+    if (writable) {
+        store.WriteSetting(Key::Size, QStringLiteral("40"));
+        QCOMPARE(SettingsStore(path).ReadSetting(Key::Size, QString()), QStringLiteral("40"));
+        QCOMPARE(regularFileText(path), before + (before.isEmpty() ? "[Path]\n" : "") + "Size=40\n");
+        QCOMPARE(form(path), formBefore);
+    } else {
+        QVERIFY_THROWS_EXCEPTION(StepFailed, store.WriteSetting(Key::Size, QStringLiteral("40")));
+        QCOMPARE(store.ReadSetting(Key::Size, QStringLiteral("12")), QStringLiteral("12"));
+        QCOMPARE(form(path), formBefore);
+        QCOMPARE(regularFileText(path), before);
+    }
 }
 
 // The new file takes the old one's place in one rename: a reader or a crash
