@@ -9,7 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSaveFile>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <cerrno>
 #include <fcntl.h>
@@ -41,6 +41,8 @@ constexpr int LockRetryMs = 10;
 // A live QLockFile writes its process id into the lock file a moment after
 // creating it, so an empty lock file this old was left by a killed copy, ms.
 constexpr int EmptyLockStaleMs = 1000;
+// Links followed to the file they name, at most (a loop of links ends too).
+constexpr int MaxLinks = 40;
 
 // Waits while another copy of the program holds the lock, and only then:
 // a folder the user cannot write or a full disk fails at once. QLockFile
@@ -112,12 +114,69 @@ std::optional<IniFile::Document> read(const QString &path)
     return std::nullopt;
 }
 
+// The file a path names, after links: a change is written there, so that a
+// link to the settings file stays a link.
+QString linkTarget(const QString &path)
+{
+    QString target = path;
+    for (int i = 0; i < MaxLinks && QFileInfo(target).isSymLink(); ++i)
+        target = QFileInfo(target).symLinkTarget();
+    return target;
+}
+
+bool writeAll(int fd, QByteArrayView bytes)
+{
+    while (!bytes.isEmpty()) {
+        const ssize_t count = ::write(fd, bytes.data(), size_t(bytes.size()));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return false; // a full disk: the write that follows a short one says so
+        bytes = bytes.sliced(count);
+    }
+    return true;
+}
+
+// Gives a new file the old one's owner and group where the process may: root
+// always, an ordinary user only a group of their own.
+void keepOwner(int fd, const struct stat &old)
+{
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0 && ::fchown(fd, uid_t(-1), old.st_gid) != 0)
+        return; // the file is the user's own, as every file they write
+}
+
+// Replaces the file (or creates it, when `old` is null) by one holding the
+// bytes, all or nothing: a new file beside it gets the old one's mode and,
+// where the process may set them, owner and group, and is renamed over the
+// old one only once every byte is written and flushed to the disk. A nearly
+// full disk takes part of a write and refuses the rest, so every step is
+// checked.
+bool replaceFile(const QString &path, const QByteArray &bytes, const struct stat *old)
+{
+    const QByteArray name = QFile::encodeName(path);
+    QByteArray temporary;
+    Descriptor file(-1);
+    while (file.fd < 0) {
+        temporary = name + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        file.fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, old ? 0600 : 0666);
+        if (file.fd < 0 && errno != EEXIST)
+            return false;
+    }
+    if (old)
+        keepOwner(file.fd, *old);
+    const bool replaced = (!old || ::fchmod(file.fd, old->st_mode & 07777) == 0) && writeAll(file.fd, bytes)
+        && ::fsync(file.fd) == 0 && file.close() && ::rename(temporary.constData(), name.constData()) == 0;
+    if (!replaced)
+        ::unlink(temporary.constData());
+    return replaced;
+}
+
 // The INI file. A change is made under a lock file: the file is read again,
 // so that what other copies of the program wrote meanwhile is kept, and the
-// whole new file replaces the old one in one rename, so that a crash or a
-// kill leaves the old file or the new one, never a torn one. A lock left by a
-// killed copy does not block: see lock() above. Only a regular file is ever
-// read or replaced.
+// whole new file replaces the old one in one rename, so that a crash, a kill
+// or a full disk leaves the old file or the new one, never a torn one. A lock
+// left by a killed copy does not block: see lock() above. Only a regular file
+// is ever read or replaced.
 class IniBackend : public SettingsStore::Backend
 {
 public:
@@ -141,21 +200,27 @@ public:
         // Removing what the file does not hold needs no folder, no lock and no write.
         if (!value && !IniFile::value(*now, Store::Section, keyName(key)))
             return valuesOf(*now);
-        if (!QDir().mkpath(QFileInfo(path_).absolutePath()))
+        const QString target = linkTarget(path_);
+        if (!QDir().mkpath(QFileInfo(target).absolutePath()))
             fail("cannot create the settings folder");
-        const QString lockPath = path_ + QStringLiteral(".lock");
+        const QString lockPath = target + QStringLiteral(".lock");
         QLockFile fileLock(lockPath);
         if (!lock(fileLock, lockPath))
             fail("the settings are locked");
-        std::optional<IniFile::Document> document = read(path_);
+        std::optional<IniFile::Document> document = read(target);
         if (!document)
             fail("cannot read the settings");
         const bool changed = value ? IniFile::setValue(*document, Store::Section, keyName(key), *value)
                                    : IniFile::remove(*document, Store::Section, keyName(key));
         if (changed) {
-            QSaveFile file(path_);
-            const QByteArray bytes = IniFile::serialize(*document);
-            if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+            const QByteArray name = QFile::encodeName(target);
+            struct stat old = {};
+            const bool exists = ::stat(name.constData(), &old) == 0;
+            // Replacing a file takes only a writable folder; a read-only file is
+            // left alone, as an editor leaves it.
+            if (exists && ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0)
+                fail("the settings file is read-only");
+            if (!replaceFile(target, IniFile::serialize(*document), exists ? &old : nullptr))
                 fail("cannot save the settings");
         }
         return valuesOf(*document);

@@ -187,7 +187,7 @@ void tst_SettingsStore::failedWriteChangesNothing()
 
 namespace {
 
-enum class Odd { Fifo, LinkToDevZero, LinkToDevice, Folder, TooLarge, NotUtf8 };
+enum class Odd { Fifo, LinkToDevZero, LinkToDevice, Folder, TooLarge, LinkToReadOnlyFile, DanglingLink, NotUtf8 };
 
 // What the path is, link or not, and what it leads to: kinds and modes as
 // lstat() and stat() see them.
@@ -220,6 +220,8 @@ void tst_SettingsStore::oddFileIsNeverLostNorHangs_data()
     QTest::newRow("link to a device node") << int(Odd::LinkToDevice) << false << false;
     QTest::newRow("folder") << int(Odd::Folder) << false << false;
     QTest::newRow("over 1 MiB") << int(Odd::TooLarge) << false << false;
+    QTest::newRow("link to a read-only file") << int(Odd::LinkToReadOnlyFile) << true << true;
+    QTest::newRow("link to a file not there yet") << int(Odd::DanglingLink) << false << true;
     QTest::newRow("lines not in UTF-8") << int(Odd::NotUtf8) << true << true;
 }
 
@@ -260,6 +262,14 @@ void tst_SettingsStore::oddFileIsNeverLostNorHangs()
     case Odd::TooLarge:
         writeFile(path, text + QByteArray(2 << 20, '#'));
         break;
+    case Odd::LinkToReadOnlyFile:
+        writeFile(target, text);
+        QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        QVERIFY(QFile::link(QFileInfo(target).fileName(), path));
+        break;
+    case Odd::DanglingLink:
+        QVERIFY(QFile::link(target, path));
+        break;
     case Odd::NotUtf8:
         writeFile(path, text);
         break;
@@ -276,7 +286,10 @@ void tst_SettingsStore::oddFileIsNeverLostNorHangs()
         store.WriteSetting(Key::Size, QStringLiteral("40"));
         QCOMPARE(SettingsStore(path).ReadSetting(Key::Size, QString()), QStringLiteral("40"));
         QCOMPARE(regularFileText(path), before + (before.isEmpty() ? "[Path]\n" : "") + "Size=40\n");
-        QCOMPARE(form(path), formBefore);
+        if (odd == int(Odd::DanglingLink))
+            QVERIFY(QFileInfo(path).isSymLink() && QFileInfo(target).isFile());
+        else
+            QCOMPARE(form(path), formBefore);
     } else {
         QVERIFY_THROWS_EXCEPTION(StepFailed, store.WriteSetting(Key::Size, QStringLiteral("40")));
         QCOMPARE(store.ReadSetting(Key::Size, QStringLiteral("12")), QStringLiteral("12"));

@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,7 +18,7 @@
 #include <unistd.h>
 
 // The settings file against other copies of the program: killed while
-// writing, writing at the same time, and unable to write.
+// writing, writing at the same time, unable to write, and on a full disk.
 class tst_StoreSafety : public QObject
 {
     Q_OBJECT
@@ -31,6 +32,8 @@ private Q_SLOTS:
     void twoCopiesWritingAtOnceLoseNoKey();
     void unwritableStoreChangesNothing_data();
     void unwritableStoreChangesNothing();
+    void fullDiskKeepsTheOldFileOrTheNew_data();
+    void fullDiskKeepsTheOldFileOrTheNew();
 };
 
 namespace {
@@ -65,6 +68,25 @@ bool waitForLine(QProcess &writer, const QByteArray &prefix)
         if (!writer.waitForReadyRead(30000))
             return false;
     }
+}
+
+// Root may write anywhere, so tests of what a user may not do run the writer
+// as user nobody.
+void startWriterAsNobody(QProcess &writer, const QStringList &args)
+{
+    writer.start(QStandardPaths::findExecutable(QStringLiteral("setpriv")),
+        QStringList { QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+            QStringLiteral("--clear-groups"), QStringLiteral(STOREWRITER_PATH) }
+            + args);
+}
+
+bool nobodyCanRunTheWriter()
+{
+    if (::geteuid() != 0 || QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+        return false;
+    QProcess probe; // without arguments the writer only complains
+    startWriterAsNobody(probe, {});
+    return probe.waitForFinished() && probe.exitCode() == 2;
 }
 
 QByteArray fileText(const QString &path)
@@ -183,6 +205,7 @@ void tst_StoreSafety::unwritableStoreChangesNothing_data()
     QTest::addColumn<int>("fileMode");
     QTest::newRow("read-only folder") << 0555 << 0644;
     QTest::newRow("unreadable file in a writable folder") << 0777 << 0600;
+    QTest::newRow("read-only file in a writable folder") << 0777 << 0444;
 }
 
 // Root may write anywhere, so the writer runs as nobody against root's files.
@@ -190,19 +213,8 @@ void tst_StoreSafety::unwritableStoreChangesNothing()
 {
     QFETCH(int, folderMode);
     QFETCH(int, fileMode);
-    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
-    if (::geteuid() != 0 || setpriv.isEmpty())
-        QSKIP("needs root and setpriv to run the writer as another user");
-    auto asNobody = [&](QProcess &process, const QStringList &args) {
-        process.start(setpriv,
-            QStringList { QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
-                QStringLiteral("--clear-groups"), QStringLiteral(STOREWRITER_PATH) }
-                + args);
-    };
-    QProcess probe; // without arguments the writer only complains
-    asNobody(probe, {});
-    if (!probe.waitForFinished() || probe.exitCode() != 2)
-        QSKIP("user nobody cannot run the writer from this build folder");
+    if (!nobodyCanRunTheWriter())
+        QSKIP("needs root, setpriv and a build folder user nobody can reach");
 
     QTemporaryDir dir(QStringLiteral("/tmp/zdravinky-XXXXXX"));
     QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0755) == 0);
@@ -219,13 +231,90 @@ void tst_StoreSafety::unwritableStoreChangesNothing()
     QVERIFY(::chmod(QFile::encodeName(folder).constData(), folderMode) == 0);
 
     QProcess writer;
-    asNobody(writer, { path, QStringLiteral("3"), names({ Key::Text1, Key::Text2, Key::Size }) });
+    startWriterAsNobody(writer, { path, QStringLiteral("3"), names({ Key::Text1, Key::Text2, Key::Size }) });
     QVERIFY(writer.waitForFinished(60000));
     QCOMPARE(writer.exitStatus(), QProcess::NormalExit);
     QCOMPARE(writer.exitCode(), 1);
     QVERIFY(writer.readAllStandardOutput().contains("written 0 failed 9"));
     QCOMPARE(fileText(path), before);
     QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList { FileName });
+}
+
+void tst_StoreSafety::fullDiskKeepsTheOldFileOrTheNew_data()
+{
+    QTest::addColumn<int>("freeKiB");
+    QTest::addColumn<bool>("everyKeyFits");
+    for (int kib : { 0, 1, 2, 3, 5, 8, 13, 21 })
+        QTest::addRow("%d KiB free", kib) << kib << false;
+    QTest::newRow("room for every key") << 96 << true;
+}
+
+// The settings window's OK on a nearly full disk: eleven keys new to the file,
+// one write each, by an ordinary user (root could use reserved blocks) on an
+// ext4 file system of 1 KiB blocks. Every write reaches the file whole or
+// leaves it as it was, byte for byte.
+void tst_StoreSafety::fullDiskKeepsTheOldFileOrTheNew()
+{
+    QFETCH(int, freeKiB);
+    QFETCH(bool, everyKeyFits);
+    if (!nobodyCanRunTheWriter())
+        QSKIP("needs root, setpriv and a build folder user nobody can reach");
+    QTemporaryDir dir(QStringLiteral("/tmp/zdravinky-XXXXXX"));
+    QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0755) == 0);
+    const QString image = dir.filePath(QStringLiteral("disk.img"));
+    const QString disk = dir.filePath(QStringLiteral("disk"));
+    QVERIFY(QDir().mkdir(disk));
+    QFile imageFile(image);
+    QVERIFY(imageFile.open(QIODevice::WriteOnly) && imageFile.resize(512 * 1024));
+    imageFile.close();
+    QCOMPARE(QProcess::execute(QStringLiteral("mkfs.ext4"),
+                 { QStringLiteral("-qF"), QStringLiteral("-b1024"), QStringLiteral("-m0"),
+                     QStringLiteral("-O^has_journal"), image }),
+        0);
+    QCOMPARE(QProcess::execute(QStringLiteral("mount"), { QStringLiteral("-oloop"), image, disk }), 0);
+    const auto unmount = qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), { disk }); });
+    QVERIFY(::chmod(QFile::encodeName(disk).constData(), 0777) == 0);
+
+    const QString path = disk + u'/' + FileName;
+    const QByteArray before("; upraveno ručně\n[Path]\nLong=30\nText1=Ahoj\nTextV=1\n");
+    auto write = [](const QString &name, const QByteArray &bytes) {
+        QFile file(name);
+        return file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(bytes) == bytes.size();
+    };
+    QVERIFY(write(path, before));
+    QVERIFY(::chmod(QFile::encodeName(path).constData(), 0666) == 0);
+    // Fills the disk up, then frees as much as is to be left free.
+    QVERIFY(write(disk + QStringLiteral("/free"), QByteArray(freeKiB * 1024, 'x')));
+    QFile full(disk + QStringLiteral("/full"));
+    QVERIFY(full.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    while (full.write(QByteArray(1024, 'x')) == 1024) { }
+    full.close();
+    QVERIFY(QFile::remove(disk + QStringLiteral("/free")));
+    QList<Key> keys;
+    for (int i = 0; i < KeyCount; ++i) {
+        if (Key(i) != Key::Long && Key(i) != Key::Text1 && Key(i) != Key::TextV)
+            keys << Key(i);
+    }
+    QProcess writer;
+    startWriterAsNobody(writer, { path, QStringLiteral("1"), names(keys) });
+    QVERIFY(writer.waitForFinished(60000));
+    const QByteArray output = writer.readAllStandardOutput();
+
+    // What the writes that succeeded make of the old file: each key the file
+    // now holds, whole, and nothing else changed.
+    const QByteArray after = fileText(path);
+    IniFile::Document expected = IniFile::parse(before);
+    int written = 0;
+    for (Key key : keys) {
+        if (IniFile::value(IniFile::parse(after), Store::Section, keyName(key))) {
+            IniFile::setValue(expected, Store::Section, keyName(key), storeWriterValue(key, 1));
+            ++written;
+        }
+    }
+    QCOMPARE(after, IniFile::serialize(expected));
+    QVERIFY2(output.contains(QStringLiteral("written %1 failed %2").arg(written).arg(keys.size() - written).toUtf8()),
+        output.constData());
+    QCOMPARE(written == keys.size(), everyKeyFits);
 }
 
 QTEST_MAIN(tst_StoreSafety)
