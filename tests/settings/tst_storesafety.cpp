@@ -27,6 +27,7 @@ public:
 
 private Q_SLOTS:
     void killedWhileWritingLeavesAWholeFile();
+    void reloadWhileAnotherCopyWritesSeesWholeValues();
     void lockOfAKilledCopyDoesNotBlock_data();
     void lockOfAKilledCopyDoesNotBlock();
     void twoCopiesWritingAtOnceLoseNoKey();
@@ -95,6 +96,14 @@ QByteArray fileText(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// True when the value is one the writer wrote to the key in some round.
+bool isWholeValue(Key key, const QString &value)
+{
+    static const QRegularExpression round(QStringLiteral("^ \\w+ kolo (\\d+): "));
+    const QRegularExpressionMatch match = round.match(value);
+    return match.hasMatch() && value == storeWriterValue(key, match.captured(1).toInt());
+}
+
 // Empty when the file is one the writer wrote whole: it ends with a line
 // end, every line is the section header or one of the writer's keys, the
 // sentinel holds its name, and every key a value of some round, whole.
@@ -112,11 +121,9 @@ QString tornPart(const QByteArray &text, const QList<Key> &keys, Key sentinel)
     const IniFile::Document document = IniFile::parse(text);
     if (IniFile::value(document, Store::Section, keyName(sentinel)) != keyName(sentinel))
         return QStringLiteral("sentinel lost");
-    static const QRegularExpression round(QStringLiteral("^ \\w+ kolo (\\d+): "));
     for (Key key : keys) {
         const QString value = IniFile::value(document, Store::Section, keyName(key)).value_or(QString());
-        const QRegularExpressionMatch match = round.match(value);
-        if (!match.hasMatch() || value != storeWriterValue(key, match.captured(1).toInt()))
+        if (!isWholeValue(key, value))
             return keyName(key) + QStringLiteral(" torn: ") + value.right(40);
     }
     return {};
@@ -146,6 +153,26 @@ void tst_StoreSafety::killedWhileWritingLeavesAWholeFile()
         SettingsStore next(path);
         QVERIFY(silently([&] { next.WriteSetting(Key::Text1, storeWriterValue(Key::Text1, 0)); }));
     }
+}
+
+// The settings window reads the file again when it opens, maybe while another
+// copy replaces it.
+void tst_StoreSafety::reloadWhileAnotherCopyWritesSeesWholeValues()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(FileName);
+    const QList<Key> keys = { Key::Text1, Key::Text2 };
+    QProcess writer;
+    startWriter(writer, path, 0, keys);
+    QVERIFY(waitForLine(writer, "round 1"));
+    SettingsStore store(path);
+    for (int i = 0; i < 300; ++i) {
+        store.reload();
+        for (Key key : keys)
+            QVERIFY2(isWholeValue(key, store.ReadSetting(key, QString())), qPrintable(keyName(key)));
+    }
+    writer.kill();
+    QVERIFY(writer.waitForFinished());
 }
 
 void tst_StoreSafety::lockOfAKilledCopyDoesNotBlock_data()
