@@ -1,14 +1,22 @@
 #include "platform/fonts.h"
 
-#include <QFont>
 #include <QStringList>
+
+QFont Fonts::small()
+{
+    QFont font(SmallFace.toString());
+    font.setPointSizeF(SmallPoints);
+    font.setWeight(QFont::Normal);
+    font.setItalic(false);
+    return font;
+}
 
 // Qt tries a family itself before its substitutes, so an installed face
 // still wins; and nothing has to enumerate the fonts at start-up.
 void registerFontSubstitutes()
 {
     QFont::insertSubstitutions(
-        QStringLiteral("Monotype Corsiva"), { QStringLiteral("Z003"), QStringLiteral("URW Chancery L") });
+        Fonts::DesignFace.toString(), { QStringLiteral("Z003"), QStringLiteral("URW Chancery L") });
     QFont::insertSubstitutions(
-        QStringLiteral("Comic Sans MS"), { QStringLiteral("Comic Neue"), QStringLiteral("Comic Relief") });
+        Fonts::SmallFace.toString(), { QStringLiteral("Comic Neue"), QStringLiteral("Comic Relief") });
 }

@@ -412,7 +412,7 @@ void tst_Zdravinky::exactlyAsWideDoesNotWrap()
         label->adjustSize();
         if (label->width() != g.window->width())
             continue;
-        g.window->setTextComposed(0);
+        g.window->recomposeText();
         g.window->Timer1_Timer();
         QCOMPARE(g.text(), unwrapped);
         return;

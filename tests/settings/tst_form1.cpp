@@ -1,8 +1,10 @@
 #include "common/tempstore.h"
 #include "common/testsupport.h"
 #include "platform/errortrap.h"
+#include "platform/picture.h"
 #include "settings/commondialog.h"
 #include "settings/form1.h"
+#include "settings/formvalues.h"
 #include "settings/greetingtarget.h"
 
 #include <QApplication>
@@ -31,8 +33,9 @@ public:
     QStringList log;
     bool refuseSize = false;
 
-    void setPicture(const QImage &p) override
+    void setPicture(const QString &path) override
     {
+        const QImage p = loadPicture(path);
         log << (p.isNull() ? QStringLiteral("picture none")
                            : QStringLiteral("picture %1x%2").arg(p.width()).arg(p.height()));
     }
@@ -46,11 +49,10 @@ public:
     }
     void setTextColor(qint32 color) override { log << QStringLiteral("color %1").arg(color); }
     void centreText() override { log << QStringLiteral("centre"); }
-    void enableTextTimer() override { log << QStringLiteral("timer on"); }
-    void setTextComposed(qint16 state) override { log << QStringLiteral("composed %1").arg(state); }
+    void recomposeText() override { log << QStringLiteral("recompose"); }
 };
 
-class FakeDialogs : public CommonDialog1
+class FakeDialogs : public CommonDialog
 {
 public:
     std::optional<QString> file;
@@ -61,7 +63,7 @@ public:
 protected:
     std::optional<QString> askFileName(const QString &proposed, const QString &filter) override
     {
-        asked << QStringLiteral("open %1 %2 %3").arg(Flags).arg(proposed, filter);
+        asked << QStringLiteral("open %1 %2").arg(proposed, filter);
         if (whileOpen)
             whileOpen();
         return file;
@@ -74,9 +76,8 @@ protected:
 };
 
 const QString Absent = QStringLiteral("<absent>");
-const QString PictureFilter = QStringLiteral("Obrázky (*.jpg, bmp, gif)|*.jpg;bmp;gif| Všechny soubory (*.*)|*.*");
-const QStringList OkLog
-    = { "picture 7x5", "font Arial", "size 13", "color 65280", "stretch 1", "centre", "timer on", "composed 0" };
+using FormValues::PictureFilter;
+const QStringList OkLog = { "picture 7x5", "font Arial", "size 13", "color 65280", "stretch 1", "centre", "recompose" };
 
 struct Window
 {
@@ -111,6 +112,13 @@ struct Window
         return QTest::qWaitForWindowActive(&form);
     }
 };
+
+QList<Key> textKeys()
+{
+    QList<Key> keys;
+    forEachTextKey([&](Key key) { keys << key; });
+    return keys;
+}
 
 QString focused()
 {
@@ -281,7 +289,7 @@ void tst_Form1::emptyStoreLoad()
     QCOMPARE(f.Text1->toPlainText(), QStringLiteral("Zdravinky, dnes je: "));
     QCOMPARE(f.Text2->toPlainText(), QStringLiteral("Svátek má: "));
     QStringList kept;
-    for (Key key : TextKeys)
+    for (Key key : textKeys())
         kept << f.keptText(key);
     QCOMPARE(kept, QStringList({ "0", "0", "0", "0", "Short date", "h.mm.ss", "Zdravinky, dnes je: ", "Svátek má: " }));
 
@@ -487,18 +495,16 @@ void tst_Form1::applyCommands_data()
     const QStringList look = OkLog.mid(0, 5);
     const QStringList texts = { "centre" };
     QTest::newRow("OK") << true << "" << OkLog << true;
-    QTest::newRow("Použít") << false << "" << QStringList({ "timer on", "composed 0" }) + look + texts << true;
+    QTest::newRow("Použít") << false << "" << QStringList({ "recompose" }) + look + texts << true;
     QTest::newRow("OK, picture missing") << true << "picture" << QStringList() << false;
-    QTest::newRow("Použít, picture missing")
-        << false << "picture" << QStringList({ "timer on", "composed 0" }) << false;
+    QTest::newRow("Použít, picture missing") << false << "picture" << QStringList({ "recompose" }) << false;
     QTest::newRow("OK, size letters") << true << "letters" << look.mid(0, 2) << false;
     QTest::newRow("OK, size empty") << true << "empty" << look.mid(0, 2) << false;
     QTest::newRow("Použít, size letters")
-        << false << "letters" << QStringList({ "timer on", "composed 0" }) + look.mid(0, 2) << false;
+        << false << "letters" << QStringList({ "recompose" }) + look.mid(0, 2) << false;
     QTest::newRow("OK, size refused") << true << "refused" << look.mid(0, 2) << false;
     QTest::newRow("OK, store refuses") << true << "store" << look << false;
-    QTest::newRow("Použít, store refuses")
-        << false << "store" << QStringList({ "timer on", "composed 0" }) + look << false;
+    QTest::newRow("Použít, store refuses") << false << "store" << QStringList({ "recompose" }) + look << false;
 }
 
 void tst_Form1::applyCommands()
@@ -529,7 +535,7 @@ void tst_Form1::applyCommands()
     const QStringList texts = { "Date=0", "Cas=1", "TextV=0", "Svatky=0", "DateF=Short date", "CasF=h.mm.ss",
         "Text1=Zdravinky, dnes je: ", "Text2=Jméno:" };
     const QStringList look
-        = { "PictrureStrench=1", "Pictrure=" + seven_, "Text=Arial", "Size=13", "Color=65280", "Long=42" };
+        = { "PictrureStrench=1", "Pictrure=" + seven_, "Text=Arial", "Size=13", "Long=42", "Color=65280" };
     QCOMPARE(w.stored(), !stored ? QStringList() : ok ? look + texts : texts);
 }
 
@@ -565,13 +571,13 @@ void tst_Form1::storno()
     QFETCH(QByteArray, ini);
     QFETCH(QByteArray, later);
     QFETCH(bool, written);
-    if (!ini.contains("Pictrure") && QFileInfo::exists(Fallback::Storno::pictrure()))
+    if (!ini.contains("Pictrure") && QFileInfo::exists(fallback(Key::Pictrure, Reader::Storno)))
         QSKIP("the default picture is installed here");
     Window w(ini);
     w.form.Form_Load();
     QVERIFY(w.show());
     QStringList kept, used;
-    for (Key key : TextKeys) {
+    for (Key key : textKeys()) {
         w.temp.store().WriteSetting(key, QStringLiteral("použito"));
         kept << keyName(key) + u'=' + w.form.keptText(key);
         used << keyName(key) + QStringLiteral("=použito");
@@ -588,8 +594,9 @@ void tst_Form1::storno()
     QVERIFY(!w.form.isVisible());
     QStringList texts;
     for (const QString &entry : w.stored())
-        if (std::any_of(
-                TextKeys.begin(), TextKeys.end(), [&](Key key) { return entry.startsWith(keyName(key) + u'='); }))
+        if (isTextKey(AllKeys[std::find_if(AllKeys.begin(), AllKeys.end(), [&](Key key) {
+                return entry.startsWith(keyName(key) + u'=');
+            }) - AllKeys.begin()]))
             texts << entry;
     QCOMPARE(texts, written ? kept : used);
     QCOMPARE(kept.first(), QStringLiteral("Date=1"));
@@ -609,7 +616,7 @@ void tst_Form1::pouzitThenStorno()
     QVERIFY(w.stored().contains(u"CasF=h:m:s") && w.stored().contains(u"Size=13"));
     w.form.Command2_Click();
     QCOMPARE(w.stored(), before);
-    QCOMPARE(w.greeting.log.mid(2),
+    QCOMPARE(w.greeting.log.mid(1),
         QStringList({ "picture 7x5", "font Arial", "size 30", "color 65280", "stretch 0", "centre", // Použít
             "picture 7x5", "font Arial", "size 13", "color 65280", "centre" })); // Storno
 }
@@ -622,7 +629,7 @@ void tst_Form1::vychoziThenOkOrStorno_data()
         "Text1=Zdravinky, dnes je: ", "Text2=Svátek má: " };
     QTest::newRow("then OK") << true
                              << QStringList({ "PictrureStrench=0", "Pictrure=", "Text=Monotype Corsiva", "Size=24",
-                                    "Color=255", "Long=11" })
+                                    "Long=11", "Color=255" })
             + texts;
     QTest::newRow("then Storno") << false << texts;
 }
@@ -642,7 +649,7 @@ void tst_Form1::vychoziThenOkOrStorno()
     QVERIFY(!w.form.Check1->isChecked() && !w.form.Combo3->isEnabled());
     QVERIFY(w.form.Image1->pixmap().isNull());
     QCOMPARE(w.greeting.log, QStringList());
-    if (QFileInfo::exists(Fallback::Storno::pictrure()) && !ok)
+    if (QFileInfo::exists(fallback(Key::Pictrure, Reader::Storno)) && !ok)
         QSKIP("the default picture is installed here");
     QTest::mouseClick(ok ? w.form.Command3 : w.form.Command2, Qt::LeftButton);
     QTEST(w.stored(), "stored");
@@ -656,7 +663,7 @@ void tst_Form1::pictureAndColourCommands_data()
     QTest::addColumn<QString>("asked");
     QTest::addColumn<QString>("held"); // FileName or Color afterwards
     QTest::addColumn<QSize>("preview");
-    const QString open = "open 4 " + seven_ + ' ' + PictureFilter;
+    const QString open = "open " + seven_ + ' ' + PictureFilter;
     QTest::newRow("picture chosen") << true << nine_ << open << nine_ << QSize(9, 3);
     QTest::newRow("picture cancelled") << true << "" << open << seven_ << QSize(7, 5);
     QTest::newRow("not a picture chosen") << true << broken_ << open << broken_ << QSize(7, 5);
