@@ -224,16 +224,35 @@ QString Form1::read(Key key, Reader reader) const
     return store_.ReadSetting(key, fallback(key, reader));
 }
 
-QString Form1::keptText(Key key) const
+std::optional<QString> Form1::keptText(Key key) const
 {
     return kept_[keyIndex(key)];
 }
 
+// A setting is stored only when the load showed it, or when the person
+// changed its control since: a load that failed halfway leaves design-time
+// values in the controls it did not reach, and storing those would wipe
+// what the person set.
+bool Form1::mayStore(Key key) const
+{
+    const int i = keyIndex(key);
+    return loaded_[i] || bindings_[i].text() != shownAtLoad_[i];
+}
+
+void Form1::store(Key key)
+{
+    if (mayStore(key))
+        store_.WriteSetting(key, bindings_[keyIndex(key)].text());
+}
+
 void Form1::Form_Load()
 {
+    store_.reload(); // what another copy of the program or a hand edit changed meanwhile
+    loaded_ = {};
     silently([&] {
         for (Key key : AllKeys) {
             bindings_[keyIndex(key)].show(read(key, Reader::SettingsLoad));
+            loaded_[keyIndex(key)] = true;
             if (isTextKey(key))
                 kept_[keyIndex(key)] = read(key, Reader::SettingsLoad); // read again and kept for Storno
         }
@@ -246,6 +265,8 @@ void Form1::Form_Load()
         if (Combo2->count() == 0)
             addItemsKeepingText(Combo2, FormValues::fontSizes());
     });
+    for (Key key : AllKeys)
+        shownAtLoad_[keyIndex(key)] = bindings_[keyIndex(key)].text();
 }
 
 void Form1::showPreview(const QImage &picture)
@@ -296,7 +317,7 @@ void Form1::Command3_Click()
     silently([&] {
         applyLook();
         for (Key key : AllKeys)
-            store_.WriteSetting(key, bindings_[keyIndex(key)].text());
+            store(key);
         greeting_.centreText();
         greeting_.recomposeText();
     });
@@ -308,7 +329,7 @@ void Form1::Command5_Click()
     silently([&] {
         greeting_.recomposeText();
         applyLook();
-        forEachTextKey([&](Key key) { store_.WriteSetting(key, bindings_[keyIndex(key)].text()); });
+        forEachTextKey([&](Key key) { store(key); });
         greeting_.centreText();
     });
 }
@@ -324,7 +345,10 @@ void Form1::Command2_Click()
         greeting_.setTextColor(toInt32(read(Key::Color, Reader::Storno)));
     });
     silently([&] {
-        forEachTextKey([&](Key key) { store_.WriteSetting(key, kept_[keyIndex(key)]); });
+        forEachTextKey([&](Key key) {
+            if (const std::optional<QString> &kept = kept_[keyIndex(key)])
+                store_.WriteSetting(key, *kept);
+        });
         greeting_.centreText();
     });
     unload();

@@ -65,8 +65,9 @@ public:
     void Text2_GotFocus();
     void Bar1_Change();
 
-    // What the last load read for one of the eight text keys; Storno writes it back.
-    QString keptText(Key key) const;
+    // What the last load read for one of the eight text keys; Storno writes
+    // it back. Nothing for a key the load did not reach.
+    std::optional<QString> keptText(Key key) const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -85,6 +86,8 @@ private:
     void onKeyDown(QWidget *control, std::function<void(int KeyCode, int Shift)> handler);
 
     QString read(Key key, Reader reader) const;
+    bool mayStore(Key key) const;
+    void store(Key key);
     void applyLook();
     void showPreview(const QImage &picture);
     void showColorSample(qint32 color);
@@ -96,6 +99,10 @@ private:
     GreetingTarget &greeting_;
     CommonDialog &CommonDialog1;
     std::array<Binding, KeyCount> bindings_;
-    std::array<QString, KeyCount> kept_;
+    // What the last load did: the keys whose step completed, what every
+    // control showed when it ended, and the eight kept texts.
+    std::array<bool, KeyCount> loaded_ {};
+    std::array<QString, KeyCount> shownAtLoad_;
+    std::array<std::optional<QString>, KeyCount> kept_;
     std::vector<std::pair<QObject *, std::function<void(int, int)>>> keyDown_;
 };

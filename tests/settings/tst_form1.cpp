@@ -174,9 +174,11 @@ private Q_SLOTS:
     void keyboard();
     void execEnds_data();
     void execEnds();
+    void storesOnlyWhatItShowedOrWasChanged_data();
+    void storesOnlyWhatItShowedOrWasChanged();
 
 private:
-    QByteArray fullIni(const QByteArray &replaced = {}) const;
+    QByteArray fullIni(const QByteArrayList &replaced = {}) const;
     QTemporaryDir dir_;
     QString seven_; // a 7 x 5 picture
     QString nine_; // a 9 x 3 picture
@@ -197,16 +199,16 @@ void tst_Form1::initTestCase()
 
 // Every key stored with a value that differs from the design and the
 // fallbacks; one line can be replaced ("Long=90").
-QByteArray tst_Form1::fullIni(const QByteArray &replaced) const
+QByteArray tst_Form1::fullIni(const QByteArrayList &replaced) const
 {
     QByteArrayList lines = { "PictrureStrench=1", "Pictrure=" + seven_.toUtf8(), "Text=Arial", "Size=13", "Long=30",
         "Color=65280", "Date=1", "Cas=1", "TextV=1", "Svatky=1", "DateF=d.mm.yyyy", "CasF=hh:mm:ss", "Text1=Ahoj",
         "Text2=Jméno" };
-    if (!replaced.isEmpty()) {
-        const QByteArray key = replaced.left(replaced.indexOf('=') + 1);
+    for (const QByteArray &replacement : replaced) {
+        const QByteArray key = replacement.left(replacement.indexOf('=') + 1);
         for (QByteArray &line : lines)
-            if (line.startsWith(key))
-                line = replaced;
+            if (!key.isEmpty() && line.startsWith(key))
+                line = replacement;
     }
     return "[Path]\n" + lines.join('\n') + '\n';
 }
@@ -290,7 +292,7 @@ void tst_Form1::emptyStoreLoad()
     QCOMPARE(f.Text2->toPlainText(), QStringLiteral("Svátek má: "));
     QStringList kept;
     for (Key key : textKeys())
-        kept << f.keptText(key);
+        kept << f.keptText(key).value_or(QString());
     QCOMPARE(kept, QStringList({ "0", "0", "0", "0", "Short date", "h.mm.ss", "Zdravinky, dnes je: ", "Svátek má: " }));
 
     QStringList sizes;
@@ -316,10 +318,10 @@ void tst_Form1::storedValuesLoad()
     QVERIFY(f.Label3->isEnabled() && f.Combo3->isEnabled());
     QCOMPARE(f.Check2->checkState(), Qt::PartiallyChecked); // 2.5 rounds to the even 2: greyed
     QVERIFY(!f.Combo4->isEnabled());
-    QCOMPARE(f.keptText(Key::Cas), QStringLiteral("2.5"));
+    QCOMPARE(f.keptText(Key::Cas).value_or(QString()), QStringLiteral("2.5"));
     QCOMPARE(f.Combo3->currentIndex(), 7);
     QCOMPARE(f.Text1->toPlainText(), QString());
-    QCOMPARE(f.keptText(Key::Text1), QString());
+    QCOMPARE(f.keptText(Key::Text1).value_or(QString()), QString());
     QCOMPARE(f.Combo2->count(), 19);
 }
 
@@ -343,7 +345,7 @@ void tst_Form1::failingLoad()
 {
     QFETCH(QByteArray, replaced);
     QFETCH(int, applied);
-    Window w(fullIni(replaced));
+    Window w(fullIni({ replaced }));
     Form1 &f = w.form;
     f.Form_Load();
     const std::array<std::function<bool()>, 18> loaded = {
@@ -354,14 +356,25 @@ void tst_Form1::failingLoad()
         [&] { return f.Combo2->currentText() == u"13"; },
         [&] { return f.Bar1->value() == 30 && f.Label2->text() == u"30 sec."; },
         [&] { return w.dialogs.Color == 65280 && f.Label6->palette().color(QPalette::Window) == Qt::green; },
-        [&] { return f.Check1->isChecked() && f.Combo3->isEnabled() && f.keptText(Key::Date) == u"1"; },
-        [&] { return f.Check2->isChecked() && f.Combo4->isEnabled() && f.keptText(Key::Cas) == u"1"; },
-        [&] { return f.Check3->isChecked() && f.Text1->isEnabled() && f.keptText(Key::TextV) == u"1"; },
-        [&] { return f.Check4->isChecked() && f.keptText(Key::Svatky) == u"1"; },
-        [&] { return f.Combo3->currentText() == u"d.mm.yyyy" && f.keptText(Key::DateF) == u"d.mm.yyyy"; },
-        [&] { return f.Combo4->currentText() == u"hh:mm:ss" && f.keptText(Key::CasF) == u"hh:mm:ss"; },
-        [&] { return f.Text1->toPlainText() == u"Ahoj" && f.keptText(Key::Text1) == u"Ahoj"; },
-        [&] { return f.Text2->toPlainText() == u"Jméno" && f.keptText(Key::Text2) == u"Jméno"; },
+        [&] {
+            return f.Check1->isChecked() && f.Combo3->isEnabled() && f.keptText(Key::Date).value_or(QString()) == u"1";
+        },
+        [&] {
+            return f.Check2->isChecked() && f.Combo4->isEnabled() && f.keptText(Key::Cas).value_or(QString()) == u"1";
+        },
+        [&] {
+            return f.Check3->isChecked() && f.Text1->isEnabled() && f.keptText(Key::TextV).value_or(QString()) == u"1";
+        },
+        [&] { return f.Check4->isChecked() && f.keptText(Key::Svatky).value_or(QString()) == u"1"; },
+        [&] {
+            return f.Combo3->currentText() == u"d.mm.yyyy"
+                && f.keptText(Key::DateF).value_or(QString()) == u"d.mm.yyyy";
+        },
+        [&] {
+            return f.Combo4->currentText() == u"hh:mm:ss" && f.keptText(Key::CasF).value_or(QString()) == u"hh:mm:ss";
+        },
+        [&] { return f.Text1->toPlainText() == u"Ahoj" && f.keptText(Key::Text1).value_or(QString()) == u"Ahoj"; },
+        [&] { return f.Text2->toPlainText() == u"Jméno" && f.keptText(Key::Text2).value_or(QString()) == u"Jméno"; },
         [&] { return f.windowTitle().startsWith(u"Nastavení programu Zdravinky"); },
         [&] { return f.Combo1->count() > 0; },
         [&] { return f.Combo2->count() == 19; },
@@ -373,7 +386,7 @@ void tst_Form1::failingLoad()
     if (applied < 6)
         QCOMPARE(f.Label2->text(), QString());
     if (applied < 15)
-        QVERIFY(f.Text2->toPlainText() == u"Svátek má:" && f.keptText(Key::Text2).isEmpty());
+        QVERIFY(f.Text2->toPlainText() == u"Svátek má:" && f.keptText(Key::Text2).value_or(QString()).isEmpty());
 }
 
 void tst_Form1::checkHandlers_data()
@@ -579,7 +592,7 @@ void tst_Form1::storno()
     QStringList kept, used;
     for (Key key : textKeys()) {
         w.temp.store().WriteSetting(key, QStringLiteral("použito"));
-        kept << keyName(key) + u'=' + w.form.keptText(key);
+        kept << keyName(key) + u'=' + w.form.keptText(key).value_or(QString());
         used << keyName(key) + QStringLiteral("=použito");
     }
     for (int i = 0; i < KeyCount && !later.isEmpty(); ++i)
@@ -801,6 +814,48 @@ void tst_Form1::execEnds()
     QCOMPARE(w.greeting.log.size(), logged);
     if (logged == 0)
         QCOMPARE(w.stored(), before);
+}
+
+// A load that fails halfway leaves design-time values in the controls it did
+// not reach; the commands must not store them over what the person set. The
+// store file is read again when the window opens, so a hand edit made while
+// the program runs is kept too.
+void tst_Form1::storesOnlyWhatItShowedOrWasChanged_data()
+{
+    QTest::addColumn<QByteArray>("stored"); // a line of the store file, replaced
+    QTest::addColumn<QByteArray>("handEdit"); // written by hand after the program read the file
+    QTest::addColumn<QString>("typedDateF"); // typed into the date format box; empty: nothing
+    QTest::addColumn<bool>("ok"); // OK, else Storno
+    const QByteArrayList failures = { "PictrureStrench=5", "Pictrure=" + dir_.filePath("chybí.jpg").toUtf8(),
+        "Long=120", "Color=abc", "Date=7", "Svatky=-1" };
+    for (const QByteArray &failure : failures) {
+        QTest::addRow("%s, OK", failure.constData()) << failure << QByteArray() << QString() << true;
+        QTest::addRow("%s, Storno", failure.constData()) << failure << QByteArray() << QString() << false;
+    }
+    QTest::newRow("Long=120, format typed, OK") << QByteArray("Long=120") << QByteArray() << "d.m.yy" << true;
+    QTest::newRow("hand edit, OK") << QByteArray() << QByteArray("Text1=Ručně") << QString() << true;
+    QTest::newRow("hand edit, Storno") << QByteArray() << QByteArray("Cas=0") << QString() << false;
+}
+
+void tst_Form1::storesOnlyWhatItShowedOrWasChanged()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(QByteArray, handEdit);
+    QFETCH(QString, typedDateF);
+    QFETCH(bool, ok);
+    Window w(fullIni({ stored }));
+    const QByteArray edited = fullIni({ stored, handEdit });
+    QFile file(w.temp.filePath());
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(edited) == edited.size());
+    file.close();
+    w.form.Form_Load();
+    QVERIFY(w.show());
+    if (!typedDateF.isEmpty())
+        w.form.Combo3->setEditText(typedDateF);
+
+    ok ? w.form.Command3_Click() : w.form.Command2_Click();
+
+    QCOMPARE(w.temp.fileText(), typedDateF.isEmpty() ? edited : fullIni({ stored, "DateF=" + typedDateF.toUtf8() }));
 }
 
 QTEST_MAIN(tst_Form1)
