@@ -341,10 +341,12 @@ void Zdravinky::Label2_MouseMove()
     clearHint();
 }
 
-// Emptying a caption cannot fail: no trap needed.
+// The label sizes itself to its caption, back to its designed size when
+// empty. Emptying a caption cannot fail: no trap needed.
 void Zdravinky::clearHint()
 {
     Label3->clear();
+    Label3->adjustSize();
 }
 
 void Zdravinky::Label3_MouseMove()

@@ -2,6 +2,7 @@
 
 #include "platform/colors.h"
 #include "platform/errortrap.h"
+#include "platform/fonts.h"
 #include "platform/numbers.h"
 #include "platform/picture.h"
 #include "settings/commondialog.h"
@@ -11,7 +12,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -171,8 +171,10 @@ void Form1::connectHandlers()
     onKeyDown(Combo4, [this](int KeyCode, int Shift) { Combo4_KeyDown(KeyCode, Shift); });
     onKeyDown(Bar1, [this](int KeyCode, int Shift) { Bar1_KeyDown(KeyCode, Shift); });
 
-    Text1->installEventFilter(this);
-    Text2->installEventFilter(this);
+    for (QPlainTextEdit *box : { Text1, Text2 }) {
+        box->installEventFilter(this);
+        box->viewport()->installEventFilter(this);
+    }
 }
 
 // A combo box hands its keys to its line edit; both are watched.
@@ -201,9 +203,22 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     } else if (event->type() == QEvent::FocusIn && (watched == Text1 || watched == Text2)) {
         const auto gotFocus = watched == Text1 ? &Form1::Text1_GotFocus : &Form1::Text2_GotFocus;
         (this->*gotFocus)();
-        // The press that brings the focus then puts the cursor where it was clicked; select again after it.
+        // The press that brings the focus goes on to put the cursor where it
+        // was clicked; the selection is made again when the button is let go.
         if (static_cast<QFocusEvent *>(event)->reason() == Qt::MouseFocusReason)
-            QMetaObject::invokeMethod(this, gotFocus, Qt::QueuedConnection);
+            selectOnRelease_ = static_cast<QPlainTextEdit *>(watched);
+    } else if (event->type() == QEvent::MouseButtonRelease && selectOnRelease_
+        && watched == selectOnRelease_->viewport()) {
+        QPlainTextEdit *box = std::exchange(selectOnRelease_, nullptr);
+        const auto gotFocus = box == Text1 ? &Form1::Text1_GotFocus : &Form1::Text2_GotFocus;
+        // After the release has been handled; text the mouse itself selected stays selected.
+        QMetaObject::invokeMethod(
+            this,
+            [this, box, gotFocus] {
+                if (!box->textCursor().hasSelection())
+                    (this->*gotFocus)();
+            },
+            Qt::QueuedConnection);
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -261,9 +276,10 @@ void Form1::Form_Load()
         // they are: the screen fonts have not changed, and adding them again
         // would list every font twice.
         if (Combo1->count() == 0)
-            addItemsKeepingText(Combo1, FormValues::sortedForList(QFontDatabase::families()));
+            addItemsKeepingText(Combo1, FormValues::sortedForList(Fonts::screenFamilies()));
         if (Combo2->count() == 0)
             addItemsKeepingText(Combo2, FormValues::fontSizes());
+        widenLists();
     });
     for (Key key : AllKeys)
         shownAtLoad_[keyIndex(key)] = bindings_[keyIndex(key)].text();

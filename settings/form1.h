@@ -14,6 +14,7 @@ class CommonDialog;
 class GreetingTarget;
 class QCheckBox;
 class QImage;
+class QPlainTextEdit;
 class SettingsStore;
 
 // The settings window. The greeting window opens it modal:
@@ -105,4 +106,5 @@ private:
     std::array<QString, KeyCount> shownAtLoad_;
     std::array<std::optional<QString>, KeyCount> kept_;
     std::vector<std::pair<QObject *, std::function<void(int, int)>>> keyDown_;
+    QPlainTextEdit *selectOnRelease_ = nullptr; // a text box the mouse is bringing the focus to
 };

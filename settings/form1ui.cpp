@@ -3,8 +3,10 @@
 #include "platform/colors.h"
 #include "platform/fonts.h"
 #include "platform/twips.h"
+#include "settings/form1style.h"
 #include "settings/formvalues.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -161,10 +163,25 @@ void Form1Ui::setupUi(QDialog *form)
     Command5 = button(control(new QPushButton(form), "Command5", { 3240, 5280, 975, 375 }), QStringLiteral("Použít"));
     Command2 = button(control(new QPushButton(form), "Command2", { 4320, 5280, 975, 375 }), QStringLiteral("Storno"));
 
+    auto *style = new Form1Style;
+    style->setParent(form);
+    Combo2->setStyle(style);
+    Bar1->setStyle(style);
+    widenLists();
+
     for (QGroupBox *frame : { Frame1, Frame3, Frame2, Frame5, Frame4 })
         frame->setFocusPolicy(Qt::NoFocus);
     const std::array<QWidget *, 18> focusOrder = { Combo1, Command4, Combo2, Command1, Check5, Bar1, Check1, Combo3,
         Check2, Combo4, Check3, Check4, Text1, Text2, Command6, Command3, Command5, Command2 };
     for (std::size_t i = 1; i < focusOrder.size(); ++i)
         QWidget::setTabOrder(focusOrder[i - 1], focusOrder[i]);
+}
+
+void Form1Ui::widenLists()
+{
+    for (QComboBox *combo : { Combo1, Combo2, Combo3, Combo4 }) {
+        QAbstractItemView *list = combo->view();
+        list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth()
+            + list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list));
+    }
 }

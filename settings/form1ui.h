@@ -47,4 +47,6 @@ public:
     QPushButton *Command2 = nullptr; // Storno
 
     void setupUi(QDialog *form);
+    // Makes every combo box's list wide enough for its widest item.
+    void widenLists();
 };

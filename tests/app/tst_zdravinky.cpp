@@ -459,6 +459,10 @@ void tst_Zdravinky::hintLabel()
     Greeting g(store("Long=x\n"));
     g.window->Show();
     QLabel *hint = g.label("Label3");
+    QCOMPARE(hint->font().family(), QStringLiteral("Comic Sans MS")); // its own font, not the window's
+    QCOMPARE(hint->font().pointSizeF(), 8.25);
+    QVERIFY(!hint->font().italic() && hint->font().weight() == QFont::Normal);
+    const QSize empty = hint->size();
     auto *menu = g.window->findChild<QMenu *>(QStringLiteral("mnuMenu"));
     QTest::mouseMove(hint);
     QCOMPARE(hint->text(), QStringLiteral("Setting"));
@@ -468,6 +472,7 @@ void tst_Zdravinky::hintLabel()
     QCOMPARE(hint->text(), QStringLiteral("Setting")); // moving over the picture keeps it
     QTest::mouseMove(g.label("Label2"));
     QVERIFY(hint->text().isEmpty());
+    QCOMPARE(hint->size(), empty); // no strip of hint left over the picture
 }
 
 void tst_Zdravinky::konecEndsProgram()
