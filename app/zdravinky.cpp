@@ -107,7 +107,11 @@ Zdravinky::Zdravinky(SettingsStore &store, Clock &clock, CommonDialog *dialogs)
     , dialogs_(dialogs ? dialogs : ownDialogs_.get())
 {
     setObjectName(QStringLiteral("Zdravinky"));
+    setAccessibleName(objectName()); // its caption is empty; a screen reader still names it
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    // A window that appears by itself belongs on the primary screen, whichever
+    // screen its initial geometry happens to lie on; its twips follow that screen.
+    setScreen(QGuiApplication::primaryScreen());
     setWindowIcon(programIcon());
     QFont font(Fonts::DesignFace.toString());
     font.setPointSizeF(WindowFontPoints);

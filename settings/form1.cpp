@@ -5,6 +5,7 @@
 #include "platform/fonts.h"
 #include "platform/numbers.h"
 #include "platform/picture.h"
+#include "settings/colorsample.h"
 #include "settings/commondialog.h"
 #include "settings/formvalues.h"
 #include "settings/greetingtarget.h"
@@ -295,9 +296,7 @@ void Form1::showPreview(const QImage &picture)
 
 void Form1::showColorSample(qint32 color)
 {
-    QPalette palette = Label6->palette();
-    palette.setColor(QPalette::Window, colorFromStored(color, palette));
-    Label6->setPalette(palette);
+    Label6->setColor(colorFromStored(color, Label6->palette()));
 }
 
 void Form1::Command1_Click()

@@ -6,6 +6,7 @@
 #include "platform/webpage.h"
 #include "settings/form1.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
@@ -145,6 +146,9 @@ void tst_Zdravinky::emptyStoreClosesAfterComposing()
     g.window->Show();
     QCOMPARE(ended.count(), 1);
     QCOMPARE(g.text(), Fixed);
+    QCOMPARE(QAccessible::queryAccessibleInterface(g.label("Label2"))->text(QAccessible::Name), Fixed);
+    QCOMPARE(
+        QAccessible::queryAccessibleInterface(g.window.get())->text(QAccessible::Name), QStringLiteral("Zdravinky"));
     QCOMPARE(g.label("Label1")->text(), QStringLiteral(" Kazimír "));
     QVERIFY(!g.timer("Timer1")->isActive());
     QVERIFY(!g.timer("Timer2")->isActive());

@@ -2,12 +2,14 @@
 #include "common/testsupport.h"
 #include "platform/errortrap.h"
 #include "platform/picture.h"
+#include "settings/colorsample.h"
 #include "settings/commondialog.h"
 #include "settings/form1.h"
 #include "settings/formvalues.h"
 #include "settings/greetingtarget.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -179,6 +181,8 @@ private Q_SLOTS:
     void storesOnlyWhatItShowedOrWasChanged_data();
     void storesOnlyWhatItShowedOrWasChanged();
     void nothingClipped();
+    void accessibleNames_data();
+    void accessibleNames();
 
 private:
     QByteArray fullIni(const QByteArrayList &replaced = {}) const;
@@ -913,6 +917,61 @@ void tst_Form1::nothingClipped()
         }
     }
     QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral(", "))));
+}
+
+// What a screen reader announces: each control by its caption or the label
+// beside it, never by its value or a neighbouring frame.
+void tst_Form1::accessibleNames_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("font") << "Combo1"
+                          << "Písmo"
+                          << "Arial";
+    QTest::newRow("size") << "Combo2"
+                          << "Velikost písma"
+                          << "13";
+    QTest::newRow("colour") << "Label6"
+                            << "Barva písma"
+                            << "červená 0, zelená 255, modrá 0";
+    QTest::newRow("duration") << "Bar1"
+                              << "Délka zobrazení"
+                              << "30";
+    QTest::newRow("date format") << "Combo3"
+                                 << "Formát data"
+                                 << "d.mm.yyyy";
+    QTest::newRow("time format") << "Combo4"
+                                 << "Formát času"
+                                 << "hh:mm:ss";
+    QTest::newRow("first text") << "Text1"
+                                << "První část vlastního textu"
+                                << "Ahoj";
+    QTest::newRow("second text") << "Text2"
+                                 << "Druhá část vlastního textu"
+                                 << "Jméno";
+    QTest::newRow("preview") << "Image1"
+                             << "Obrázek na pozadí"
+                             << "";
+    QTest::newRow("frame") << "Frame2"
+                           << "Písmo"
+                           << "";
+    QTest::newRow("check box") << "Check1"
+                               << "Zobrazit Datum"
+                               << "";
+}
+
+void tst_Form1::accessibleNames()
+{
+    QFETCH(QString, control);
+    Window w(fullIni());
+    w.form.Form_Load();
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(w.form.findChild<QWidget *>(control));
+    QVERIFY(accessible);
+    QTEST(accessible->text(QAccessible::Name), "name");
+    QFETCH(QString, value);
+    if (!value.isEmpty())
+        QCOMPARE(accessible->text(QAccessible::Value), value);
 }
 
 QTEST_MAIN(tst_Form1)
