@@ -150,7 +150,7 @@ void tst_Composition::flagTestingOrder_data()
     QTest::newRow("Svatky no number") << "1"
                                       << "1"
                                       << "1"
-                                      << "1,0" << true;
+                                      << "1," << true;
     QTest::newRow("Svatky 2") << "0"
                               << "0"
                               << "0"
