@@ -20,4 +20,5 @@ grep -q '^Name\[cs\]=Zdravinky' "$root/usr/share/applications/zdravinky.desktop"
 grep -q '^Icon=zdravinky' "$root/usr/share/applications/zdravinky.desktop" || { echo "FAIL: no icon"; status=1; }
 grep -q '^TryExec=zdravinky' "$root/usr/share/zdravinky/zdravinky-autostart.desktop" ||
     { echo "FAIL: an autostart copy would outlive the program"; status=1; }
+grep -q 'verze [0-9]' "$root/usr/share/zdravinky/napoveda.html" || { echo "FAIL: help page without version"; status=1; }
 exit $status
