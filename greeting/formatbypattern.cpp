@@ -148,22 +148,16 @@ QString timeSeparatorOf(const QString &timeFormat)
     return separator.isEmpty() ? QStringLiteral(":") : separator;
 }
 
-RegionalData::Names dayNames(const QLocale &locale, QLocale::FormatType format)
-{
-    RegionalData::Names names;
-    for (int day = 1; day <= 7; ++day) {
-        names.afterDay << locale.dayName(day, format);
-        names.standalone << locale.standaloneDayName(day, format);
-    }
-    return names;
-}
+using NameOf = QString (QLocale::*)(int, QLocale::FormatType) const;
 
-RegionalData::Names monthNames(const QLocale &locale, QLocale::FormatType format)
+// The names of days 1 to 7 or months 1 to 12, in both forms.
+RegionalData::Names names(
+    const QLocale &locale, QLocale::FormatType format, int count, NameOf afterDay, NameOf standalone)
 {
     RegionalData::Names names;
-    for (int month = 1; month <= 12; ++month) {
-        names.afterDay << locale.monthName(month, format);
-        names.standalone << locale.standaloneMonthName(month, format);
+    for (int i = 1; i <= count; ++i) {
+        names.afterDay << (locale.*afterDay)(i, format);
+        names.standalone << (locale.*standalone)(i, format);
     }
     return names;
 }
@@ -174,10 +168,16 @@ RegionalData RegionalData::fromLocale(const QLocale &locale)
 {
     RegionalData data;
     data.locale = locale;
-    data.shortDayNames = dayNames(locale, QLocale::ShortFormat);
-    data.longDayNames = dayNames(locale, QLocale::LongFormat);
-    data.shortMonthNames = monthNames(locale, QLocale::ShortFormat);
-    data.longMonthNames = monthNames(locale, QLocale::LongFormat);
+    const auto days = [&](QLocale::FormatType format) {
+        return names(locale, format, 7, &QLocale::dayName, &QLocale::standaloneDayName);
+    };
+    const auto months = [&](QLocale::FormatType format) {
+        return names(locale, format, 12, &QLocale::monthName, &QLocale::standaloneMonthName);
+    };
+    data.shortDayNames = days(QLocale::ShortFormat);
+    data.longDayNames = days(QLocale::LongFormat);
+    data.shortMonthNames = months(QLocale::ShortFormat);
+    data.longMonthNames = months(QLocale::LongFormat);
     data.shortDateFormat = locale.dateFormat(QLocale::ShortFormat);
     data.longDateFormat = locale.dateFormat(QLocale::LongFormat);
     data.timeSeparator = timeSeparatorOf(locale.timeFormat(QLocale::ShortFormat));
