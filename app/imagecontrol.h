@@ -13,7 +13,6 @@ public:
     explicit ImageControl(QWidget *parent = nullptr);
 
     void setPicture(const QImage &picture);
-    const QImage &picture() const { return picture_; }
     void setStretch(bool stretch);
     bool stretch() const { return stretch_; }
 

@@ -6,6 +6,7 @@
 #include "platform/clock.h"
 #include "platform/colors.h"
 #include "platform/errortrap.h"
+#include "platform/fonts.h"
 #include "platform/numbers.h"
 #include "platform/picture.h"
 #include "platform/twips.h"
@@ -44,10 +45,7 @@ constexpr Twips::Rect Label3Design { 420, 2925, 75, 225 };
 constexpr Twips::Rect Label2Design { 2040, 120, 765, 585 };
 constexpr Twips::Rect Label1Design { 2265, 2280, 165, 585 };
 
-const QString WindowFontName = QStringLiteral("Monotype Corsiva");
 constexpr qreal WindowFontPoints = 24;
-const QString HintFontName = QStringLiteral("Comic Sans MS");
-constexpr qreal HintFontPoints = 8.25;
 
 const QString Label2Design_Caption = QStringLiteral("       ");
 const QString Label1Design_Caption = QStringLiteral("-");
@@ -102,16 +100,20 @@ qint64 durationMs(double seconds)
 
 } // namespace
 
-Zdravinky::Zdravinky(SettingsStore &store, Clock &clock, CommonDialog1 *dialogs)
+Zdravinky::Zdravinky(SettingsStore &store, Clock &clock, CommonDialog *dialogs)
     : store_(store)
     , clock_(clock)
-    , ownDialogs_(dialogs ? nullptr : std::make_unique<CommonDialog1>())
+    , ownDialogs_(dialogs ? nullptr : std::make_unique<CommonDialog>())
     , dialogs_(dialogs ? dialogs : ownDialogs_.get())
 {
     setObjectName(QStringLiteral("Zdravinky"));
+    setAccessibleName(objectName()); // its caption is empty; a screen reader still names it
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    // A window that appears by itself belongs on the primary screen, whichever
+    // screen its initial geometry happens to lie on; its twips follow that screen.
+    setScreen(QGuiApplication::primaryScreen());
     setWindowIcon(programIcon());
-    QFont font(WindowFontName);
+    QFont font(Fonts::DesignFace.toString());
     font.setPointSizeF(WindowFontPoints);
     font.setItalic(true);
     font.setWeight(QFont::Normal);
@@ -148,10 +150,7 @@ void Zdravinky::createControls()
     Twips::place(Image1, Image1Design);
 
     Label3 = newLabel(this, "Label3", Label3Design);
-    QFont hintFont(HintFontName);
-    hintFont.setPointSizeF(HintFontPoints);
-    hintFont.setWeight(QFont::Normal);
-    Label3->setFont(hintFont);
+    Label3->setFont(Fonts::small());
     Label3->setToolTip(HintTooltip);
     setForeColor(Label3, WindowBackgroundColor);
     Label3->setMinimumSize(Label3->size()); // stays a target for the pointer while empty
@@ -191,9 +190,9 @@ void Zdravinky::createMenu()
     connect(mnuKonec, &QAction::triggered, this, &Zdravinky::mnuKonec_Click);
 }
 
-QString Zdravinky::read(Key key, const QString &fallback) const
+QString Zdravinky::read(Key key, Reader reader) const
 {
-    return store_.ReadSetting(key, fallback);
+    return store_.ReadSetting(key, fallback(key, reader));
 }
 
 // ---- Lifecycle -------------------------------------------------------------
@@ -211,18 +210,18 @@ void Zdravinky::Show()
 void Zdravinky::Form_Load()
 {
     silently([&] {
-        setPictureStretch(numberIs(read(Key::PictrureStrench, Fallback::Start::PictrureStrench), 1));
+        setPictureStretch(numberIs(read(Key::PictrureStrench, Reader::Start), 1));
         show();
         Twips::place(Image1, { 0, 0, Twips::width(this), Twips::height(this) });
         Image1->lower();
         Label3->raise();
-        setPicture(loadPicture(read(Key::Pictrure, Fallback::Start::Pictrure)));
-        setTextFontName(read(Key::Text, Fallback::Start::Text));
-        setTextFontSize(toSingle(read(Key::Size, Fallback::Start::Size)));
-        setTextColor(toInt32(read(Key::Color, Fallback::Start::Color)));
+        setPicture(read(Key::Pictrure, Reader::Start));
+        setTextFontName(read(Key::Text, Reader::Start));
+        setTextFontSize(toSingle(read(Key::Size, Reader::Start)));
+        setTextColor(toInt32(read(Key::Color, Reader::Start)));
         Timer2_Timer();
         Timer1_Timer();
-        const QString duration = read(Key::Long, Fallback::Start::Long);
+        const QString duration = read(Key::Long, Reader::Start);
         waitOut(duration);
         if (!unloaded_)
             closeIfActive();
@@ -333,17 +332,25 @@ void Zdravinky::mouseMoveEvent(QMouseEvent *)
 
 void Zdravinky::Form_MouseMove()
 {
-    Label3->clear();
+    clearHint();
 }
 
 void Zdravinky::Label1_MouseMove()
 {
-    silently([&] { Label3->clear(); });
+    clearHint();
 }
 
 void Zdravinky::Label2_MouseMove()
 {
-    silently([&] { Label3->clear(); });
+    clearHint();
+}
+
+// The label sizes itself to its caption, back to its designed size when
+// empty. Emptying a caption cannot fail: no trap needed.
+void Zdravinky::clearHint()
+{
+    Label3->clear();
+    Label3->adjustSize();
 }
 
 void Zdravinky::Label3_MouseMove()
@@ -421,7 +428,7 @@ void Zdravinky::Timer1_Timer()
         composeText();
         wrapNameDay();
         centreText();
-        if (numberIs(read(Key::Cas, Fallback::Composer::Flag), 0))
+        if (numberIs(read(Key::Cas, Reader::Composer), 0))
             Timer1->stop();
         else
             TextComposed = 1;
@@ -430,16 +437,15 @@ void Zdravinky::Timer1_Timer()
 
 void Zdravinky::composeText()
 {
-    using namespace Fallback;
     const Composition composed = composeGreeting({
-        read(Key::TextV, Composer::Flag),
-        read(Key::Date, Composer::Flag),
-        read(Key::Cas, Composer::Flag),
-        read(Key::Svatky, Composer::Flag),
-        read(Key::DateF, Composer::DateF),
-        read(Key::CasF, Composer::CasF),
-        read(Key::Text1, Composer::Text1),
-        read(Key::Text2, Composer::Text2),
+        read(Key::TextV, Reader::Composer),
+        read(Key::Date, Reader::Composer),
+        read(Key::Cas, Reader::Composer),
+        read(Key::Svatky, Reader::Composer),
+        read(Key::DateF, Reader::Composer),
+        read(Key::CasF, Reader::Composer),
+        read(Key::Text1, Reader::Composer),
+        read(Key::Text2, Reader::Composer),
         clock_.now(),
         Label1->text(),
     });
@@ -451,7 +457,7 @@ void Zdravinky::composeText()
 void Zdravinky::wrapNameDay()
 {
     const bool wider = Twips::width(Label2) > Twips::width(this);
-    const bool nameDayShown = numberIs(read(Key::Svatky, Fallback::Composer::Flag), 1);
+    const bool nameDayShown = numberIs(read(Key::Svatky, Reader::Composer), 1);
     if (wider && nameDayShown)
         setLabel2Text(withNameDayOnOwnLine(Label2->text(), Label1->text()));
 }
@@ -459,7 +465,7 @@ void Zdravinky::wrapNameDay()
 void Zdravinky::refreshTime()
 {
     QString text = Label2->text();
-    const QString time = FormatByPattern(clock_.now(), read(Key::CasF, Fallback::Composer::CasF));
+    const QString time = FormatByPattern(clock_.now(), read(Key::CasF, Reader::Composer));
     if (replaceTime(text, timeSpan_, time))
         setLabel2Text(text);
 }
@@ -474,9 +480,9 @@ void Zdravinky::setLabel2Text(const QString &text)
 
 // ---- What the settings window changes --------------------------------------
 
-void Zdravinky::setPicture(const QImage &picture)
+void Zdravinky::setPicture(const QString &path)
 {
-    Image1->setPicture(picture);
+    Image1->setPicture(loadPicture(path));
 }
 
 void Zdravinky::setPictureStretch(bool stretch)
@@ -515,12 +521,8 @@ void Zdravinky::centreText()
     Twips::move(Label2, left, top);
 }
 
-void Zdravinky::enableTextTimer()
+void Zdravinky::recomposeText()
 {
     Timer1->start();
-}
-
-void Zdravinky::setTextComposed(qint16 state)
-{
-    TextComposed = state;
+    TextComposed = 0;
 }

@@ -8,7 +8,7 @@
 #include <memory>
 
 class Clock;
-class CommonDialog1;
+class CommonDialog;
 class ImageControl;
 class QAction;
 class QLabel;
@@ -24,7 +24,7 @@ class Zdravinky : public QWidget, public GreetingTarget
     Q_OBJECT
 public:
     // The settings window it opens uses dialogs, or real ones when none are given.
-    Zdravinky(SettingsStore &store, Clock &clock, CommonDialog1 *dialogs = nullptr);
+    Zdravinky(SettingsStore &store, Clock &clock, CommonDialog *dialogs = nullptr);
     ~Zdravinky() override;
 
     // Loads the window if need be (its load handler waits out the display
@@ -52,14 +52,13 @@ public:
     bool isUnloaded() const { return unloaded_; }
 
     // GreetingTarget
-    void setPicture(const QImage &picture) override;
+    void setPicture(const QString &path) override;
     void setPictureStretch(bool stretch) override;
     void setTextFontName(const QString &name) override;
     void setTextFontSize(float points) override;
     void setTextColor(qint32 storedColor) override;
     void centreText() override;
-    void enableTextTimer() override;
-    void setTextComposed(qint16 state) override;
+    void recomposeText() override;
 
 Q_SIGNALS:
     // The window has been unloaded: the program ends now.
@@ -74,7 +73,7 @@ protected:
 private:
     void createControls();
     void createMenu();
-    QString read(Key key, const QString &fallback) const;
+    QString read(Key key, Reader reader) const;
     void setLabel2Text(const QString &text);
     void composeText();
     void wrapNameDay();
@@ -83,11 +82,12 @@ private:
     void awaitActivation();
     void closeIfActive();
     void popupMenu();
+    void clearHint();
 
     SettingsStore &store_;
     Clock &clock_;
-    std::unique_ptr<CommonDialog1> ownDialogs_;
-    CommonDialog1 *dialogs_;
+    std::unique_ptr<CommonDialog> ownDialogs_;
+    CommonDialog *dialogs_;
 
     QTimer *Timer2 = nullptr;
     QTimer *Timer1 = nullptr;

@@ -71,7 +71,7 @@ int main()
     timer.start();
     qsizetype sink = 0;
     for (int i = 0; i < Reads; ++i)
-        sink += store.ReadSetting(i % 2 ? Key::CasF : Key::Text1, Fallback::Composer::Text1).size();
+        sink += store.ReadSetting(i % 2 ? Key::CasF : Key::Text1, fallback(Key::Text1, Reader::Composer)).size();
     const double readNs = double(timer.nsecsElapsed()) / Reads;
 
     constexpr int Writes = 200;

@@ -31,7 +31,7 @@ int main(int argc, char *argv[])
     timer.start();
     for (int i = 0; i < Runs; ++i) {
         clock.advanceMs(1000);
-        window.setTextComposed(0);
+        window.recomposeText();
         window.Timer1_Timer();
     }
     const double composeUs = double(timer.nsecsElapsed()) / Runs / 1000;

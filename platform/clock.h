@@ -13,7 +13,6 @@ public:
     virtual qint64 monotonicMs() const = 0; // for waits; never jumps
 
     QDate today() const { return now().date(); }
-    QTime timeOfDay() const { return now().time(); }
 
     static Clock &system();
 };
@@ -37,7 +36,6 @@ public:
     QDateTime now() const override { return now_; }
     qint64 monotonicMs() const override { return monotonic_; }
 
-    void set(const QDateTime &now) { now_ = now; }
     void setTime(const QTime &time) { now_.setTime(time); }
     void advanceMs(qint64 ms);
 

@@ -23,7 +23,7 @@ template <typename Steps> bool silently(Steps &&steps) noexcept
     try {
         steps();
         return true;
-    } catch (const std::exception &) {
+    } catch (const StepFailed &) {
         return false;
     }
 }

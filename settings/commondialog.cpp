@@ -56,20 +56,19 @@ QList<FileFilter> fileFilters(const QString &filter)
     return result;
 }
 
-void CommonDialog1::ShowOpen()
+void CommonDialog::ShowOpen()
 {
-    // HideReadOnly needs nothing: Qt's open dialog has no read-only check box.
     if (const auto chosen = askFileName(FileName, Filter))
         FileName = *chosen;
 }
 
-void CommonDialog1::ShowColor()
+void CommonDialog::ShowColor()
 {
     if (const auto chosen = askColor(Flags & RgbInit ? Color : 0))
         Color = *chosen;
 }
 
-void CommonDialog1::configureOpenDialog(QFileDialog &dialog, const QString &fileName, const QString &filter)
+void CommonDialog::configureOpenDialog(QFileDialog &dialog, const QString &fileName, const QString &filter)
 {
     // Qt's own dialog on every platform, so that the type list below is shown as built.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -101,7 +100,7 @@ void CommonDialog1::configureOpenDialog(QFileDialog &dialog, const QString &file
     }
 }
 
-std::optional<QString> CommonDialog1::askFileName(const QString &proposed, const QString &filter)
+std::optional<QString> CommonDialog::askFileName(const QString &proposed, const QString &filter)
 {
     // The owner may be deleted while the dialog runs (the program ends).
     QPointer<QFileDialog> dialog = new QFileDialog(ownerWindow());
@@ -116,7 +115,7 @@ std::optional<QString> CommonDialog1::askFileName(const QString &proposed, const
     return QDir::toNativeSeparators(chosen.first());
 }
 
-std::optional<qint32> CommonDialog1::askColor(qint32 proposed)
+std::optional<qint32> CommonDialog::askColor(qint32 proposed)
 {
     QColor initial(Qt::black);
     silently([&] { initial = colorFromStored(proposed, QApplication::palette()); });

@@ -24,15 +24,16 @@ QList<FileFilter> fileFilters(const QString &filter);
 
 // The file-open and colour dialogs of the settings window, set up through
 // their properties before each Show call, as the common dialog control is.
+// The open dialog never offers a read-only option, so it needs no flag for
+// hiding one.
 // Tests derive from it and answer in askFileName and askColor, so that no
 // dialog ever opens.
-class CommonDialog1
+class CommonDialog
 {
 public:
-    static constexpr qint32 HideReadOnly = 4; // file dialog: no read-only option
     static constexpr qint32 RgbInit = 1; // colour dialog: opens on Color
 
-    virtual ~CommonDialog1() = default;
+    virtual ~CommonDialog() = default;
 
     QString FileName; // full path
     QString Filter;

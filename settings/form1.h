@@ -1,23 +1,20 @@
 #pragma once
 
+#include "settings/form1ui.h"
 #include "settings/keys.h"
 
 #include <QDialog>
 #include <array>
 #include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
-class CommonDialog1;
+class CommonDialog;
 class GreetingTarget;
 class QCheckBox;
-class QComboBox;
-class QGroupBox;
 class QImage;
-class QLabel;
 class QPlainTextEdit;
-class QPushButton;
-class QScrollBar;
 class SettingsStore;
 
 // The settings window. The greeting window opens it modal:
@@ -31,11 +28,11 @@ class SettingsStore;
 // hiding it from outside (the program ending) simply ends exec(). It touches
 // nothing but its own controls, the store, the dialogs and the greeting
 // window's GreetingTarget, all of which outlive it.
-class Form1 : public QDialog
+class Form1 : public QDialog, public Form1Ui
 {
     Q_OBJECT
 public:
-    Form1(SettingsStore &store, GreetingTarget &greeting, ::CommonDialog1 &dialogs, QWidget *parent = nullptr);
+    Form1(SettingsStore &store, GreetingTarget &greeting, CommonDialog &dialogs, QWidget *parent = nullptr);
     ~Form1() override;
 
     void Form_Load();
@@ -69,54 +66,29 @@ public:
     void Text2_GotFocus();
     void Bar1_Change();
 
-    // What the last load read for one of the eight text keys; Storno writes it back.
-    QString keptText(Key key) const;
-
-    // The controls, by container, reached by name as the commands reach them.
-    QGroupBox *Frame1 = nullptr; // Nastavení
-    QGroupBox *Frame3 = nullptr; //   Vlastnosti
-    QGroupBox *Frame2 = nullptr; //     Písmo
-    QComboBox *Combo1 = nullptr; //       font name (element 0)
-    QPushButton *Command4 = nullptr; //   Barva
-    QLabel *Label6 = nullptr; //          colour sample
-    QComboBox *Combo2 = nullptr; //       font size (element 0)
-    QGroupBox *Frame5 = nullptr; //     Obrázek
-    QPushButton *Command1 = nullptr; //   Obrázek
-    QLabel *Image1 = nullptr; //          picture preview
-    QCheckBox *Check5 = nullptr; //       Přizpůsobit
-    QLabel *Label1 = nullptr; //        Délka zobrazení.
-    QScrollBar *Bar1 = nullptr; //      seconds, 2 to 60
-    QLabel *Label2 = nullptr; //        "N sec."
-    QGroupBox *Frame4 = nullptr; //   Text
-    QCheckBox *Check1 = nullptr; //     Zobrazit Datum
-    QLabel *Label3 = nullptr;
-    QComboBox *Combo3 = nullptr; //     date format
-    QCheckBox *Check2 = nullptr; //     Zobrazit Čas
-    QLabel *Label4 = nullptr;
-    QComboBox *Combo4 = nullptr; //     time format
-    QCheckBox *Check3 = nullptr; //     Vlastní text
-    QCheckBox *Check4 = nullptr; //     Zobrazit Svátky
-    QPlainTextEdit *Text1 = nullptr;
-    QLabel *Label5 = nullptr;
-    QPlainTextEdit *Text2 = nullptr;
-    QPushButton *Command6 = nullptr; // Výchozí
-    QPushButton *Command3 = nullptr; // OK
-    QPushButton *Command5 = nullptr; // Použít
-    QPushButton *Command2 = nullptr; // Storno
+    // What the last load read for one of the eight text keys; Storno writes
+    // it back. Nothing for a key the load did not reach.
+    std::optional<QString> keptText(Key key) const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    void createControls();
-    void setFocusOrder();
+    // How a setting's control shows the stored text (a step of the load,
+    // which may fail) and what the control holds to be stored.
+    struct Binding
+    {
+        std::function<void(const QString &stored)> show;
+        std::function<QString()> text;
+    };
+    std::array<Binding, KeyCount> bindings();
     void connectHandlers();
     void onKeyDown(QWidget *control, std::function<void(int KeyCode, int Shift)> handler);
 
-    QString read(Key key, const QString &fallback) const;
-    void keep(Key key, const QString &fallback);
-    QString controlText(Key key) const;
+    QString read(Key key, Reader reader) const;
+    bool mayStore(Key key) const;
+    void store(Key key);
     void applyLook();
     void showPreview(const QImage &picture);
     void showColorSample(qint32 color);
@@ -126,7 +98,13 @@ private:
 
     SettingsStore &store_;
     GreetingTarget &greeting_;
-    ::CommonDialog1 &CommonDialog1;
-    std::array<QString, TextKeys.size()> kept_;
+    CommonDialog &CommonDialog1;
+    std::array<Binding, KeyCount> bindings_;
+    // What the last load did: the keys whose step completed, what every
+    // control showed when it ended, and the eight kept texts.
+    std::array<bool, KeyCount> loaded_ {};
+    std::array<QString, KeyCount> shownAtLoad_;
+    std::array<std::optional<QString>, KeyCount> kept_;
     std::vector<std::pair<QObject *, std::function<void(int, int)>>> keyDown_;
+    QPlainTextEdit *selectOnRelease_ = nullptr; // a text box the mouse is bringing the focus to
 };

@@ -1,5 +1,6 @@
 #include "common/testsupport.h"
 #include "settings/commondialog.h"
+#include "settings/formvalues.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -10,7 +11,7 @@
 
 namespace {
 
-const QString PictureFilter = QStringLiteral("Obrázky (*.jpg, bmp, gif)|*.jpg;bmp;gif| Všechny soubory (*.*)|*.*");
+using FormValues::PictureFilter;
 
 // Matches as Qt's file system model does: wildcards, case ignored.
 bool matches(const QStringList &patterns, const QString &fileName)
@@ -26,7 +27,7 @@ bool matches(const QStringList &patterns, const QString &fileName)
 
 } // namespace
 
-class tst_CommonDialog1 : public QObject
+class tst_CommonDialog : public QObject
 {
     Q_OBJECT
 public:
@@ -39,7 +40,7 @@ private Q_SLOTS:
     void openDialogShowsDescriptionsAndMatchesPatterns();
 };
 
-void tst_CommonDialog1::pictureFilterEntries()
+void tst_CommonDialog::pictureFilterEntries()
 {
     const QList<FileFilter> filters = fileFilters(PictureFilter);
     QCOMPARE(filters.size(), 2);
@@ -50,7 +51,7 @@ void tst_CommonDialog1::pictureFilterEntries()
     QCOMPARE(fileFilters(QStringLiteral("Texty|*.txt|unpaired")).size(), 1);
 }
 
-void tst_CommonDialog1::pictureFilterMatches_data()
+void tst_CommonDialog::pictureFilterMatches_data()
 {
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<bool>("picture");
@@ -63,7 +64,7 @@ void tst_CommonDialog1::pictureFilterMatches_data()
     QTest::newRow("no extension") << "README" << false;
 }
 
-void tst_CommonDialog1::pictureFilterMatches()
+void tst_CommonDialog::pictureFilterMatches()
 {
     QFETCH(QString, fileName);
     QFETCH(bool, picture);
@@ -73,11 +74,11 @@ void tst_CommonDialog1::pictureFilterMatches()
 }
 
 // Configured, never shown: what Qt's own parser makes of the type list.
-void tst_CommonDialog1::openDialogShowsDescriptionsAndMatchesPatterns()
+void tst_CommonDialog::openDialogShowsDescriptionsAndMatchesPatterns()
 {
     QTemporaryDir dir;
     QFileDialog dialog;
-    CommonDialog1::configureOpenDialog(dialog, dir.filePath(QStringLiteral("Já 8.jpg")), PictureFilter);
+    CommonDialog::configureOpenDialog(dialog, dir.filePath(QStringLiteral("Já 8.jpg")), PictureFilter);
 
     auto *types = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
     QVERIFY(types);
@@ -93,5 +94,5 @@ void tst_CommonDialog1::openDialogShowsDescriptionsAndMatchesPatterns()
     QCOMPARE(QDir(dialog.directory()).canonicalPath(), QDir(dir.path()).canonicalPath());
 }
 
-QTEST_MAIN(tst_CommonDialog1)
+QTEST_MAIN(tst_CommonDialog)
 #include "tst_commondialog.moc"
