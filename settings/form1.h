@@ -86,7 +86,7 @@ private:
 
     QString read(Key key, Reader reader) const;
     void applyLook();
-    void showPreview(const QImage &picture);
+    void showPreview(const QString &path);
     void showColorSample(qint32 color);
     void govern(QCheckBox *box, std::initializer_list<QWidget *> controls, QWidget *focusTarget);
     void confirmOnEnter(int KeyCode);

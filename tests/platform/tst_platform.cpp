@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QtEndian>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 class tst_Platform : public QObject
 {
@@ -213,12 +214,22 @@ QByteArray withThumbnail(const QByteArray &jpeg, const QByteArray &thumbnail)
     return jpeg.left(2) + segment + jpeg.mid(2);
 }
 
+// Pictures made once for these tests, in tests/data.
+QByteArray fixture(const QString &name)
+{
+    QFile file(QFINDTESTDATA("../data/" + name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 long peakMemoryKb()
 {
     rusage usage = {};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
 }
+
+// As large as the greeting window shows a picture.
+constexpr QSize Shown(312, 215);
 
 } // namespace
 
@@ -284,6 +295,31 @@ void tst_Platform::pictures_data()
     QTest::newRow("png bomb") << write("bomb.png", pngBomb(encoded(image, "png"))) << false << QSize();
     QTest::newRow("jpeg bomb") << write("bomb.jpg", jpegBomb(encoded(image, "jpeg"))) << false << QSize();
     QTest::newRow("gif bomb") << write("bomb.gif", gifBomb(bigGif)) << false << QSize();
+    QTest::newRow("jpeg bomb under the pixel cap") << QFINDTESTDATA("../data/bomb144mp.jpg") << false << QSize();
+    // 6000 x 6000 progressive, as many bytes as its claim needs: only its many scans refuse it.
+    QTest::newRow("progressive jpeg over the whole-decode limit")
+        << write("progressive36mp.jpg", fixture("progressive36mp.jpg") + QByteArray(40 << 10, '\0')) << false
+        << QSize();
+
+    // Flat grey photos, the first of 8192 x 5464 pixels, more than Qt decodes
+    // whole: after the head, every 8 x 8 block is the same 6 bits (DC
+    // unchanged, end of block), four blocks in three bytes.
+    const QByteArray flat = fixture("flat8192x5464.head") + QByteArray("\x28\xA2\x8A").repeated(8192 * 5464 / 64 / 4);
+    QTest::newRow("45-megapixel photo, at the shown size") << write("flat.jpg", flat + "\xFF\xD9") << true << Shown;
+    QTest::newRow("45-megapixel photo cut short") << write("flatcut.jpg", flat) << false << QSize();
+    const QByteArray flatter
+        = fixture("flat16400x16400.head") + QByteArray("\x28\xA2\x8A").repeated(16400 * 16400 / 64 / 4) + "\xFF\xD9";
+    QTest::newRow("photo over 256 megapixels") << write("flatter.jpg", flatter) << false << QSize();
+
+    const QString fifo = dir_.filePath("fifo.jpg");
+    mkfifo(QFile::encodeName(fifo).constData(), 0600);
+    QFile::link(fifo, dir_.filePath("fifo link.jpg"));
+    QTest::newRow("a FIFO") << fifo << false << QSize();
+    QTest::newRow("a link to a FIFO") << dir_.filePath("fifo link.jpg") << false << QSize();
+    QTest::newRow("a device without end") << QStringLiteral("/dev/zero") << false << QSize();
+    QFile huge(write("huge.jpg", jpeg)); // a photo followed by a hole: as long as no photo is
+    huge.resize(qint64(257) << 20);
+    QTest::newRow("file larger than any photo") << huge.fileName() << false << QSize();
 }
 
 void tst_Platform::pictures()
@@ -293,11 +329,11 @@ void tst_Platform::pictures()
     QFETCH(QSize, size);
     if (!ok) {
         const long before = peakMemoryKb();
-        QVERIFY_THROWS_EXCEPTION(StepFailed, loadPicture(path));
+        QVERIFY_THROWS_EXCEPTION(StepFailed, loadPicture(path, Shown));
         QCOMPARE_LT(peakMemoryKb() - before, 64 * 1024); // a bomb fails before its pixels are allocated
         return;
     }
-    const QImage picture = loadPicture(path);
+    const QImage picture = loadPicture(path, Shown);
     if (size.isValid())
         QCOMPARE(picture.size(), size);
     else
