@@ -2,7 +2,6 @@
 
 #include "platform/errortrap.h"
 
-#include <QByteArrayView>
 #include <QFileInfo>
 #include <QTransform>
 #include <cstring>
@@ -49,10 +48,52 @@ bool openRegularFile(QFile &file, const QString &path)
 // goes and fill the rest with grey, without an error. So a picture of these
 // formats counts only when its structure runs to its proper end.
 
-uchar at(QByteArrayView bytes, qsizetype i)
+// A file's bytes, read a window at a time: a photo is walked through without
+// ever being in memory whole.
+class Bytes
 {
-    return i < bytes.size() ? uchar(bytes[i]) : 0;
-}
+public:
+    explicit Bytes(QFile &file)
+        : file_(file)
+        , size_(file.size())
+        , window_(64 << 10, Qt::Uninitialized)
+    { }
+
+    qint64 size() const { return size_; }
+
+    // 0 beyond the end, and where the file cannot be read.
+    uchar at(qint64 i) { return load(i) ? uchar(window_[i - start_]) : 0; }
+
+    // Where the next 0xFF byte is at or after i, or size().
+    qint64 nextFF(qint64 i)
+    {
+        while (load(i)) {
+            const char *from = window_.constData() + (i - start_);
+            if (const void *ff = std::memchr(from, 0xFF, size_t(start_ + length_ - i)))
+                return i + (static_cast<const char *>(ff) - from);
+            i = start_ + length_;
+        }
+        return size_;
+    }
+
+private:
+    bool load(qint64 i)
+    {
+        if (i >= start_ && i < start_ + length_)
+            return true;
+        if (i < 0 || i >= size_ || !file_.seek(i))
+            return false;
+        start_ = i;
+        length_ = qMax<qint64>(0, file_.read(window_.data(), window_.size()));
+        return length_ > 0;
+    }
+
+    QFile &file_;
+    const qint64 size_;
+    QByteArray window_;
+    qint64 start_ = 0;
+    qint64 length_ = 0;
+};
 
 struct JpegLayout
 {
@@ -63,27 +104,22 @@ struct JpegLayout
 // The markers run from the start to the end-of-image marker. Segments are
 // skipped by their lengths (an EXIF thumbnail holds an end marker of its own);
 // data after the end marker, such as a phone's motion-photo video, is allowed.
-JpegLayout jpegLayout(QByteArrayView bytes)
+JpegLayout jpegLayout(Bytes &bytes)
 {
     // The next marker at or after i in entropy-coded data, or the end.
-    auto nextMarker = [&](qsizetype i) {
-        while (i + 1 < bytes.size()) {
-            const void *ff = std::memchr(bytes.data() + i, 0xFF, size_t(bytes.size() - i - 1));
-            if (!ff)
-                return bytes.size();
-            i = static_cast<const char *>(ff) - bytes.data();
-            const uchar next = at(bytes, i + 1);
+    auto nextMarker = [&](qint64 i) {
+        for (i = bytes.nextFF(i); i + 1 < bytes.size(); i = bytes.nextFF(i + 1)) {
+            const uchar next = bytes.at(i + 1);
             if (next != 0x00 && (next < 0xD0 || next > 0xD7)) // not stuffing, not RSTn
                 return i;
-            ++i;
         }
         return bytes.size();
     };
     JpegLayout layout;
-    qsizetype i = 2; // after the start-of-image marker
+    qint64 i = 2; // after the start-of-image marker
     while (i + 1 < bytes.size()) {
-        const uchar marker = at(bytes, i + 1);
-        if (at(bytes, i) != 0xFF || marker == 0xFF || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {
+        const uchar marker = bytes.at(i + 1);
+        if (bytes.at(i) != 0xFF || marker == 0xFF || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {
             ++i; // stray byte, fill byte or a marker without a length
             continue;
         }
@@ -91,7 +127,7 @@ JpegLayout jpegLayout(QByteArrayView bytes)
             layout.whole = true;
             return layout;
         }
-        i += 2 + ((at(bytes, i + 2) << 8) | at(bytes, i + 3));
+        i += 2 + ((bytes.at(i + 2) << 8) | bytes.at(i + 3));
         if (marker == 0xDA) { // start of scan: entropy-coded data up to the next marker
             ++layout.scans;
             i = nextMarker(i);
@@ -101,20 +137,20 @@ JpegLayout jpegLayout(QByteArrayView bytes)
 }
 
 // The blocks run from the screen descriptor to the trailer.
-bool gifIsWhole(QByteArrayView bytes)
+bool gifIsWhole(Bytes &bytes)
 {
-    auto colorTable = [&](qsizetype flagsAt) {
-        const uchar flags = at(bytes, flagsAt);
+    auto colorTable = [&](qint64 flagsAt) {
+        const uchar flags = bytes.at(flagsAt);
         return flags & 0x80 ? 3 << ((flags & 7) + 1) : 0; // present: 2^(n+1) RGB entries
     };
-    auto skipSubBlocks = [&](qsizetype i) {
-        while (i < bytes.size() && at(bytes, i) != 0)
-            i += 1 + at(bytes, i);
+    auto skipSubBlocks = [&](qint64 i) {
+        while (i < bytes.size() && bytes.at(i) != 0)
+            i += 1 + bytes.at(i);
         return i + 1;
     };
-    qsizetype i = 13 + colorTable(10);
+    qint64 i = 13 + colorTable(10);
     while (i < bytes.size()) {
-        switch (at(bytes, i)) {
+        switch (bytes.at(i)) {
         case 0x21: // extension: label, data
             i = skipSubBlocks(i + 2);
             break;
@@ -131,17 +167,17 @@ bool gifIsWhole(QByteArrayView bytes)
 }
 
 // Little-endian, as in a bitmap header; 0 beyond the end.
-qint64 number(QByteArrayView bytes, qsizetype i, int size)
+qint64 number(Bytes &bytes, qint64 i, int size)
 {
     qint64 value = 0;
     for (int n = size - 1; n >= 0; --n)
-        value = value << 8 | at(bytes, i + n);
+        value = value << 8 | bytes.at(i + n);
     return value;
 }
 
 // The rows of an uncompressed bitmap, or the stated size of a compressed one,
 // fit in the file. Only called for a bitmap Qt has read, so the sizes are sane.
-bool bmpIsWhole(QByteArrayView bytes)
+bool bmpIsWhole(Bytes &bytes)
 {
     const bool core = number(bytes, 14, 4) == 12; // the old OS/2 header, 16-bit sizes
     const qint64 width = core ? number(bytes, 18, 2) : number(bytes, 18, 4);
@@ -165,12 +201,6 @@ QTransform upright(QImageIOHandler::Transformations turn, QSize stored)
     if (turn & QImageIOHandler::TransformationRotate90)
         transform *= QTransform(0, 1, -1, 0, stored.height(), 0);
     return transform;
-}
-
-QByteArrayView mapped(QFile &file)
-{
-    const uchar *data = file.map(0, file.size());
-    return data ? QByteArrayView(data, file.size()) : QByteArrayView();
 }
 
 } // namespace
@@ -199,7 +229,10 @@ PictureFile::PictureFile(const QString &path)
     if (pixels > MaxPixels || (pixels > WholeDecodePixels && pixels > MaxPixelsPerByte * file_.size()))
         fail("picture claims more than its file holds");
     if (format_ == "jpeg") {
-        const JpegLayout layout = jpegLayout(mapped(file_));
+        const qint64 readerAt = file_.pos(); // the reader goes on from there
+        Bytes bytes(file_);
+        const JpegLayout layout = jpegLayout(bytes);
+        file_.seek(readerAt);
         if (!layout.whole || (layout.scans > 1 && pixels > WholeDecodePixels))
             fail("picture cut short or too large to decode");
     }
@@ -222,11 +255,13 @@ QImage PictureFile::read(const QRect &part, const QSize &pixels)
             reader_.setScaledSize(scaled);
         image = reader_.read();
     }
-    const bool whole = format_ == "gif" ? gifIsWhole(mapped(file_))
-        : format_ == "bmp"              ? bmpIsWhole(mapped(file_))
-                                        : true; // a JPEG was checked at opening; PNG and the rest fail by themselves
-    if (image.isNull() || !whole)
+    if (image.isNull())
         fail("picture cannot be loaded");
+    if (format_ == "gif" || format_ == "bmp") { // a JPEG was checked at opening; PNG and the rest fail by themselves
+        Bytes bytes(file_);
+        if (!(format_ == "gif" ? gifIsWhole(bytes) : bmpIsWhole(bytes)))
+            fail("picture cut short");
+    }
     return image;
 }
 
