@@ -1,6 +1,7 @@
 #include "app/zdravinky.h"
 #include "platform/clock.h"
 #include "platform/fonts.h"
+#include "platform/translations.h"
 #include "settings/settingsstore.h"
 
 #include <QApplication>
@@ -22,6 +23,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Zdravinky"));
     QApplication::setQuitOnLastWindowClosed(false); // only unloading the greeting window ends the program
     registerFontSubstitutes();
+    installQtTranslations();
 
     Zdravinky greeting(SettingsStore::user(), Clock::system());
     QObject::connect(&greeting, &Zdravinky::unloaded, &app, [] { QCoreApplication::exit(0); });

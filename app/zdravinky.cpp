@@ -106,7 +106,11 @@ Zdravinky::Zdravinky(SettingsStore &store, Clock &clock, CommonDialog *dialogs)
     , dialogs_(dialogs ? dialogs : ownDialogs_.get())
 {
     setObjectName(QStringLiteral("Zdravinky"));
+    setAccessibleName(objectName()); // its caption is empty; a screen reader still names it
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    // A window that appears by itself belongs on the primary screen, whichever
+    // screen its initial geometry happens to lie on; its twips follow that screen.
+    setScreen(QGuiApplication::primaryScreen());
     setWindowIcon(programIcon());
     QFont font(Fonts::DesignFace.toString());
     font.setPointSizeF(WindowFontPoints);
@@ -340,10 +344,12 @@ void Zdravinky::Label2_MouseMove()
     clearHint();
 }
 
-// Emptying a caption cannot fail: no trap needed.
+// The label sizes itself to its caption, back to its designed size when
+// empty. Emptying a caption cannot fail: no trap needed.
 void Zdravinky::clearHint()
 {
     Label3->clear();
+    Label3->adjustSize();
 }
 
 void Zdravinky::Label3_MouseMove()

@@ -51,7 +51,7 @@ const RegionalData &regionalOf(int kind)
     static const RegionalData sparse = [] {
         RegionalData data;
         data.locale = QLocale::c();
-        data.shortDayNames = { QStringLiteral("x") };
+        data.shortDayNames.standalone = { QStringLiteral("x") };
         data.timeSeparator = QStringLiteral("::");
         return data;
     }();

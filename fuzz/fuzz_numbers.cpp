@@ -40,9 +40,15 @@ bool isBlank(QChar c)
     return c == u' ' || c == u'\t';
 }
 
+bool isDigitAt(const QByteArray &bytes, qsizetype i)
+{
+    return i >= 0 && i < bytes.size() && bytes[i] >= '0' && bytes[i] <= '9';
+}
+
 // What strtod reads from the text without its surrounding blanks, when it
 // reads all of it and the text uses only the characters of a decimal number
-// (strtod alone would also take "0x10", "inf" and "nan").
+// (strtod alone would also take "0x10", "inf" and "nan"). A decimal comma
+// reads as the point when it is the only separator and stands between digits.
 std::optional<double> reference(const QString &text)
 {
     qsizetype begin = 0, end = text.size();
@@ -55,9 +61,14 @@ std::optional<double> reference(const QString &text)
     QByteArray bytes;
     for (qsizetype i = begin; i < end; ++i) {
         const char16_t c = text[i].unicode();
-        if (!((c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.' || c == u'e' || c == u'E'))
+        if (!((c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.' || c == u',' || c == u'e' || c == u'E'))
             return std::nullopt;
         bytes += char(c);
+    }
+    if (const qsizetype comma = bytes.indexOf(','); comma >= 0) {
+        if (bytes.count(',') > 1 || bytes.contains('.') || !isDigitAt(bytes, comma - 1) || !isDigitAt(bytes, comma + 1))
+            return std::nullopt;
+        bytes[comma] = '.';
     }
     char *stop = nullptr;
     const double value = std::strtod(bytes.constData(), &stop);

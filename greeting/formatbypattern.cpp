@@ -48,23 +48,25 @@ void appendNumber(QString &out, int value, int width)
         out += QChar(digits[--count]);
 }
 
-void appendName(QString &out, const QStringList &names, int oneBased)
+void appendName(QString &out, const RegionalData::Names &names, bool afterDay, int oneBased)
 {
-    if (oneBased >= 1 && oneBased <= names.size())
-        out += names.at(oneBased - 1);
+    const QStringList &list = afterDay ? names.afterDay : names.standalone;
+    if (oneBased >= 1 && oneBased <= list.size())
+        out += list.at(oneBased - 1);
 }
 
-void appendToken(
-    QString &out, char16_t letter, int length, bool minute, QDate date, QTime time, const RegionalData &regional)
+// minute: an m-token is the minute; afterDay: a day of the month came before.
+void appendToken(QString &out, char16_t letter, int length, bool minute, bool afterDay, QDate date, QTime time,
+    const RegionalData &regional)
 {
     switch (letter) {
     case u'd':
         if (length <= 2)
             appendNumber(out, date.day(), length);
         else if (length == 3)
-            appendName(out, regional.shortDayNames, date.dayOfWeek());
+            appendName(out, regional.shortDayNames, afterDay, date.dayOfWeek());
         else if (length == 4)
-            appendName(out, regional.longDayNames, date.dayOfWeek());
+            appendName(out, regional.longDayNames, afterDay, date.dayOfWeek());
         else
             out += regional.locale.toString(date, length == 5 ? regional.shortDateFormat : regional.longDateFormat);
         break;
@@ -72,7 +74,7 @@ void appendToken(
         if (length <= 2)
             appendNumber(out, minute ? time.minute() : date.month(), length);
         else
-            appendName(out, length == 3 ? regional.shortMonthNames : regional.longMonthNames, date.month());
+            appendName(out, length == 3 ? regional.shortMonthNames : regional.longMonthNames, afterDay, date.month());
         break;
     case u'y':
         if (length == 1)
@@ -105,6 +107,7 @@ QString render(QDate date, QTime time, const QString &pattern, const RegionalDat
     const QChar *chars = pattern.constData();
     const qsizetype size = pattern.size();
     bool afterHour = false; // the nearest token so far is an hour
+    bool afterDay = false; // a day of the month came before
     for (qsizetype i = 0; i < size;) {
         const char16_t c = chars[i].unicode();
         if (!isTokenLetter(c)) {
@@ -121,8 +124,9 @@ QString render(QDate date, QTime time, const QString &pattern, const RegionalDat
         i += run;
         while (run > 0) {
             const int length = firstTokenLength(c, run);
-            appendToken(out, c, length, afterHour, date, time, regional);
+            appendToken(out, c, length, afterHour, afterDay, date, time, regional);
             afterHour = c == u'h';
+            afterDay = afterDay || (c == u'd' && length <= 2);
             run -= length;
         }
     }
@@ -144,20 +148,36 @@ QString timeSeparatorOf(const QString &timeFormat)
     return separator.isEmpty() ? QStringLiteral(":") : separator;
 }
 
+using NameOf = QString (QLocale::*)(int, QLocale::FormatType) const;
+
+// The names of days 1 to 7 or months 1 to 12, in both forms.
+RegionalData::Names names(
+    const QLocale &locale, QLocale::FormatType format, int count, NameOf afterDay, NameOf standalone)
+{
+    RegionalData::Names names;
+    for (int i = 1; i <= count; ++i) {
+        names.afterDay << (locale.*afterDay)(i, format);
+        names.standalone << (locale.*standalone)(i, format);
+    }
+    return names;
+}
+
 } // namespace
 
 RegionalData RegionalData::fromLocale(const QLocale &locale)
 {
     RegionalData data;
     data.locale = locale;
-    for (int day = 1; day <= 7; ++day) {
-        data.shortDayNames << locale.dayName(day, QLocale::ShortFormat);
-        data.longDayNames << locale.dayName(day, QLocale::LongFormat);
-    }
-    for (int month = 1; month <= 12; ++month) {
-        data.shortMonthNames << locale.monthName(month, QLocale::ShortFormat);
-        data.longMonthNames << locale.monthName(month, QLocale::LongFormat);
-    }
+    const auto days = [&](QLocale::FormatType format) {
+        return names(locale, format, 7, &QLocale::dayName, &QLocale::standaloneDayName);
+    };
+    const auto months = [&](QLocale::FormatType format) {
+        return names(locale, format, 12, &QLocale::monthName, &QLocale::standaloneMonthName);
+    };
+    data.shortDayNames = days(QLocale::ShortFormat);
+    data.longDayNames = days(QLocale::LongFormat);
+    data.shortMonthNames = months(QLocale::ShortFormat);
+    data.longMonthNames = months(QLocale::LongFormat);
     data.shortDateFormat = locale.dateFormat(QLocale::ShortFormat);
     data.longDateFormat = locale.dateFormat(QLocale::LongFormat);
     data.timeSeparator = timeSeparatorOf(locale.timeFormat(QLocale::ShortFormat));
@@ -166,7 +186,14 @@ RegionalData RegionalData::fromLocale(const QLocale &locale)
 
 const RegionalData &RegionalData::czech()
 {
-    static const RegionalData data = fromLocale(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+    static const RegionalData data = [] {
+        RegionalData czech = fromLocale(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+        // Qt's data has "dd.MM.yy", 05.03.04; Czech regional settings (glibc's
+        // cs_CZ, %-d.%-m.%Y) write the day and month without leading zeros and
+        // the year in full, 5.3.2004, as Czechs write dates by hand.
+        czech.shortDateFormat = QStringLiteral("d.M.yyyy");
+        return czech;
+    }();
     return data;
 }
 

@@ -10,19 +10,27 @@
 // data, whatever the machine's own locale is.
 struct RegionalData
 {
+    // A name in the form a date is written with, after the day of the month
+    // ("5. března 2004"), and standing alone ("březen 2004"). Czech tells the
+    // two apart only in full month names; other languages elsewhere too.
+    struct Names
+    {
+        QStringList afterDay;
+        QStringList standalone;
+    };
+
     QLocale locale; // renders the short and long date forms
-    QStringList shortDayNames; // Monday first, 7 entries
-    QStringList longDayNames;
-    // January first, 12 entries. The forms a date is written with, not the
-    // standalone ones: Czech says "5. března 2004", never "5. březen 2004".
-    QStringList shortMonthNames;
-    QStringList longMonthNames;
+    Names shortDayNames; // Monday first, 7 entries
+    Names longDayNames;
+    Names shortMonthNames; // January first, 12 entries
+    Names longMonthNames;
     QString shortDateFormat; // QLocale format strings
     QString longDateFormat;
     QString timeSeparator; // taken from the locale's short time format, ":" if it has none
 
     static RegionalData fromLocale(const QLocale &locale);
-    // Built once, from Czech as spoken in the Czech Republic.
+    // Built once, from Czech as spoken in the Czech Republic, with the short
+    // date form Czech regional settings use, "5.3.2004".
     static const RegionalData &czech();
 };
 
@@ -43,6 +51,14 @@ struct RegionalData
 // longest tokens that fit: yyy is yy y, yyyyy is yyyy y, mmmmm is mmmm m,
 // hhh is hh h, sss is ss s, ddddddd is dddddd d. The empty pattern renders
 // the empty text.
+//
+// A weekday or month name takes the form that follows a day of the month
+// when a d or dd token comes anywhere before it in the pattern, and stands
+// alone otherwise: "d. mmmm yyyy" is "5. března 2004", "mmmm yyyy" is
+// "březen 2004". Only the day's number governs the month ("the fifth of
+// March"); a weekday name does not, so "dddd mmmm" is "pátek březen", and the
+// date forms ddddd and dddddd are whole dates of their own. The split-off d
+// of a longer run counts as a day.
 QString FormatByPattern(
     const QDateTime &value, const QString &pattern, const RegionalData &regional = RegionalData::czech());
 

@@ -13,6 +13,9 @@ inline constexpr qreal SmallPoints = 8.25;
 // Comic Sans MS, 8.25 points, normal weight, upright.
 QFont small();
 
+// The screen's font families, each once, by the name people know it by.
+QStringList screenFamilies();
+
 } // namespace Fonts
 
 // A Linux desktop lacks both faces. Where a face is missing, its free

@@ -20,23 +20,30 @@ bool isDigit(QChar c)
 }
 
 // Checks the grammar by hand so that nothing locale-dependent or lenient
-// (hex, "inf", "nan", thousands separators) slips through.
-bool isDecimalNumber(QStringView s)
+// (hex, "inf", "nan", thousands separators) slips through. The decimal
+// separator is a point or, as Czechs write it, a comma. A comma needs digits
+// on both sides: "1," and ",5" read as pieces of a list as much as numbers.
+// Gives the separator's index, or -1 when there is none.
+std::optional<qsizetype> decimalNumber(QStringView s)
 {
     qsizetype i = 0;
     const qsizetype n = s.size();
     if (i < n && (s[i] == u'+' || s[i] == u'-'))
         ++i;
+    qsizetype separator = -1;
     qsizetype digits = 0;
     while (i < n && isDigit(s[i]))
         ++i, ++digits;
-    if (i < n && s[i] == u'.') {
-        ++i;
+    if (i < n && (s[i] == u'.' || s[i] == u',')) {
+        separator = i++;
+        const qsizetype before = digits;
         while (i < n && isDigit(s[i]))
             ++i, ++digits;
+        if (s[separator] == u',' && (before == 0 || digits == before))
+            return std::nullopt;
     }
     if (digits == 0)
-        return false;
+        return std::nullopt;
     if (i < n && (s[i] == u'e' || s[i] == u'E')) {
         ++i;
         if (i < n && (s[i] == u'+' || s[i] == u'-'))
@@ -45,9 +52,11 @@ bool isDecimalNumber(QStringView s)
         while (i < n && isDigit(s[i]))
             ++i, ++expDigits;
         if (expDigits == 0)
-            return false;
+            return std::nullopt;
     }
-    return i == n;
+    if (i != n)
+        return std::nullopt;
+    return separator;
 }
 
 template <typename Int> Int toInteger(QStringView text)
@@ -68,10 +77,14 @@ std::optional<double> parseNumber(QStringView text)
     while (end > begin && isSpace(text[end - 1]))
         --end;
     const QStringView s = text.sliced(begin, end - begin);
-    if (!isDecimalNumber(s))
+    const std::optional<qsizetype> separator = decimalNumber(s);
+    if (!separator)
         return std::nullopt;
+    QString number = s.toString();
+    if (*separator >= 0)
+        number[*separator] = u'.';
     bool ok = false;
-    const double value = s.toString().toDouble(&ok); // C locale, always
+    const double value = number.toDouble(&ok); // C locale, always
     if (!ok || !std::isfinite(value))
         return std::nullopt;
     return value;

@@ -6,8 +6,10 @@
 
 // Settings are stored as text; these read them back as numbers. A number is
 // decimal with optional surrounding spaces, sign, fraction and exponent
-// (" 12 ", "-2.5", "1e2"); anything else, the empty text included, is a
-// conversion failure. The throwing forms fail a handler step.
+// (" 12 ", "-2.5", "1e2"); the fraction may follow a decimal comma instead of
+// the point, with digits on both sides ("12,5", "1,5e2"). Anything else, the
+// empty text included, is a conversion failure. The throwing forms fail a
+// handler step.
 
 std::optional<double> parseNumber(QStringView text);
 

@@ -2,8 +2,10 @@
 
 #include "platform/colors.h"
 #include "platform/errortrap.h"
+#include "platform/fonts.h"
 #include "platform/numbers.h"
 #include "platform/picture.h"
+#include "settings/colorsample.h"
 #include "settings/commondialog.h"
 #include "settings/formvalues.h"
 #include "settings/greetingtarget.h"
@@ -11,7 +13,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -171,8 +172,10 @@ void Form1::connectHandlers()
     onKeyDown(Combo4, [this](int KeyCode, int Shift) { Combo4_KeyDown(KeyCode, Shift); });
     onKeyDown(Bar1, [this](int KeyCode, int Shift) { Bar1_KeyDown(KeyCode, Shift); });
 
-    Text1->installEventFilter(this);
-    Text2->installEventFilter(this);
+    for (QPlainTextEdit *box : { Text1, Text2 }) {
+        box->installEventFilter(this);
+        box->viewport()->installEventFilter(this);
+    }
 }
 
 // A combo box hands its keys to its line edit; both are watched.
@@ -201,9 +204,22 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     } else if (event->type() == QEvent::FocusIn && (watched == Text1 || watched == Text2)) {
         const auto gotFocus = watched == Text1 ? &Form1::Text1_GotFocus : &Form1::Text2_GotFocus;
         (this->*gotFocus)();
-        // The press that brings the focus then puts the cursor where it was clicked; select again after it.
+        // The press that brings the focus goes on to put the cursor where it
+        // was clicked; the selection is made again when the button is let go.
         if (static_cast<QFocusEvent *>(event)->reason() == Qt::MouseFocusReason)
-            QMetaObject::invokeMethod(this, gotFocus, Qt::QueuedConnection);
+            selectOnRelease_ = static_cast<QPlainTextEdit *>(watched);
+    } else if (event->type() == QEvent::MouseButtonRelease && selectOnRelease_
+        && watched == selectOnRelease_->viewport()) {
+        QPlainTextEdit *box = std::exchange(selectOnRelease_, nullptr);
+        const auto gotFocus = box == Text1 ? &Form1::Text1_GotFocus : &Form1::Text2_GotFocus;
+        // After the release has been handled; text the mouse itself selected stays selected.
+        QMetaObject::invokeMethod(
+            this,
+            [this, box, gotFocus] {
+                if (!box->textCursor().hasSelection())
+                    (this->*gotFocus)();
+            },
+            Qt::QueuedConnection);
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -224,16 +240,35 @@ QString Form1::read(Key key, Reader reader) const
     return store_.ReadSetting(key, fallback(key, reader));
 }
 
-QString Form1::keptText(Key key) const
+std::optional<QString> Form1::keptText(Key key) const
 {
     return kept_[keyIndex(key)];
 }
 
+// A setting is stored only when the load showed it, or when the person
+// changed its control since: a load that failed halfway leaves design-time
+// values in the controls it did not reach, and storing those would wipe
+// what the person set.
+bool Form1::mayStore(Key key) const
+{
+    const int i = keyIndex(key);
+    return loaded_[i] || bindings_[i].text() != shownAtLoad_[i];
+}
+
+void Form1::store(Key key)
+{
+    if (mayStore(key))
+        store_.WriteSetting(key, bindings_[keyIndex(key)].text());
+}
+
 void Form1::Form_Load()
 {
+    store_.reload(); // what another copy of the program or a hand edit changed meanwhile
+    loaded_ = {};
     silently([&] {
         for (Key key : AllKeys) {
             bindings_[keyIndex(key)].show(read(key, Reader::SettingsLoad));
+            loaded_[keyIndex(key)] = true;
             if (isTextKey(key))
                 kept_[keyIndex(key)] = read(key, Reader::SettingsLoad); // read again and kept for Storno
         }
@@ -242,10 +277,13 @@ void Form1::Form_Load()
         // they are: the screen fonts have not changed, and adding them again
         // would list every font twice.
         if (Combo1->count() == 0)
-            addItemsKeepingText(Combo1, FormValues::sortedForList(QFontDatabase::families()));
+            addItemsKeepingText(Combo1, FormValues::sortedForList(Fonts::screenFamilies()));
         if (Combo2->count() == 0)
             addItemsKeepingText(Combo2, FormValues::fontSizes());
+        widenLists();
     });
+    for (Key key : AllKeys)
+        shownAtLoad_[keyIndex(key)] = bindings_[keyIndex(key)].text();
 }
 
 // Decoded no larger than the preview shows it, in device pixels.
@@ -260,9 +298,7 @@ void Form1::showPreview(const QString &path)
 
 void Form1::showColorSample(qint32 color)
 {
-    QPalette palette = Label6->palette();
-    palette.setColor(QPalette::Window, colorFromStored(color, palette));
-    Label6->setPalette(palette);
+    Label6->setColor(colorFromStored(color, Label6->palette()));
 }
 
 void Form1::Command1_Click()
@@ -298,7 +334,7 @@ void Form1::Command3_Click()
     silently([&] {
         applyLook();
         for (Key key : AllKeys)
-            store_.WriteSetting(key, bindings_[keyIndex(key)].text());
+            store(key);
         greeting_.centreText();
         greeting_.recomposeText();
     });
@@ -310,7 +346,7 @@ void Form1::Command5_Click()
     silently([&] {
         greeting_.recomposeText();
         applyLook();
-        forEachTextKey([&](Key key) { store_.WriteSetting(key, bindings_[keyIndex(key)].text()); });
+        forEachTextKey([&](Key key) { store(key); });
         greeting_.centreText();
     });
 }
@@ -326,7 +362,10 @@ void Form1::Command2_Click()
         greeting_.setTextColor(toInt32(read(Key::Color, Reader::Storno)));
     });
     silently([&] {
-        forEachTextKey([&](Key key) { store_.WriteSetting(key, kept_[keyIndex(key)]); });
+        forEachTextKey([&](Key key) {
+            if (const std::optional<QString> &kept = kept_[keyIndex(key)])
+                store_.WriteSetting(key, *kept);
+        });
         greeting_.centreText();
     });
     unload();

@@ -14,6 +14,7 @@ class CommonDialog;
 class GreetingTarget;
 class QCheckBox;
 class QImage;
+class QPlainTextEdit;
 class SettingsStore;
 
 // The settings window. The greeting window opens it modal:
@@ -65,8 +66,9 @@ public:
     void Text2_GotFocus();
     void Bar1_Change();
 
-    // What the last load read for one of the eight text keys; Storno writes it back.
-    QString keptText(Key key) const;
+    // What the last load read for one of the eight text keys; Storno writes
+    // it back. Nothing for a key the load did not reach.
+    std::optional<QString> keptText(Key key) const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -85,6 +87,8 @@ private:
     void onKeyDown(QWidget *control, std::function<void(int KeyCode, int Shift)> handler);
 
     QString read(Key key, Reader reader) const;
+    bool mayStore(Key key) const;
+    void store(Key key);
     void applyLook();
     void showPreview(const QString &path);
     void showColorSample(qint32 color);
@@ -96,6 +100,11 @@ private:
     GreetingTarget &greeting_;
     CommonDialog &CommonDialog1;
     std::array<Binding, KeyCount> bindings_;
-    std::array<QString, KeyCount> kept_;
+    // What the last load did: the keys whose step completed, what every
+    // control showed when it ended, and the eight kept texts.
+    std::array<bool, KeyCount> loaded_ {};
+    std::array<QString, KeyCount> shownAtLoad_;
+    std::array<std::optional<QString>, KeyCount> kept_;
     std::vector<std::pair<QObject *, std::function<void(int, int)>>> keyDown_;
+    QPlainTextEdit *selectOnRelease_ = nullptr; // a text box the mouse is bringing the focus to
 };

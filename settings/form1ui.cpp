@@ -3,8 +3,12 @@
 #include "platform/colors.h"
 #include "platform/fonts.h"
 #include "platform/twips.h"
+#include "settings/accessibility.h"
+#include "settings/colorsample.h"
+#include "settings/form1style.h"
 #include "settings/formvalues.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -14,6 +18,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -88,6 +93,7 @@ QPushButton *button(QPushButton *button, const QString &caption, const QString &
 // Positions in twips, relative to the container.
 void Form1Ui::setupUi(QDialog *form)
 {
+    installSettingsAccessibility();
     form->setObjectName(QStringLiteral("Form1"));
     form->setWindowTitle(QStringLiteral("Nastavení"));
     form->setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -105,11 +111,8 @@ void Form1Ui::setupUi(QDialog *form)
         QStringLiteral("Barva písma"));
     Combo2
         = editable(control(new QComboBox(Frame2), "Combo2", { 1920, 820, 495, 345 }), QStringLiteral("Velikost písma"));
-    Label6 = control(new QLabel(Frame2), "Label6", { 1200, 860, 400, 280 });
+    Label6 = control(new ColorSample(Frame2), "Label6", { 1200, 860, 400, 280 });
     Label6->setToolTip(QStringLiteral("Barva písma"));
-    Label6->setFrameShape(QFrame::Box);
-    Label6->setLineWidth(1);
-    Label6->setAutoFillBackground(true);
 
     Frame5 = control(new QGroupBox(QStringLiteral("Obrázek"), Frame3), "Frame5", { 2760, 200, 2175, 1410 });
     Command1 = button(control(new QPushButton(Frame5), "Command1", { 120, 240, 820, 330 }), QStringLiteral("O&brázek"),
@@ -161,10 +164,45 @@ void Form1Ui::setupUi(QDialog *form)
     Command5 = button(control(new QPushButton(form), "Command5", { 3240, 5280, 975, 375 }), QStringLiteral("Použít"));
     Command2 = button(control(new QPushButton(form), "Command2", { 4320, 5280, 975, 375 }), QStringLiteral("Storno"));
 
-    for (QGroupBox *frame : { Frame1, Frame3, Frame2, Frame5, Frame4 })
+    auto *style = new Form1Style;
+    style->setParent(form);
+    Combo2->setStyle(style);
+    Bar1->setStyle(style);
+    widenLists();
+
+    for (QGroupBox *frame : { Frame1, Frame3, Frame2, Frame5, Frame4 }) {
         frame->setFocusPolicy(Qt::NoFocus);
+        frame->setAccessibleName(frame->title());
+    }
+    // What a screen reader announces for the controls whose caption is a
+    // label beside them, a tooltip, or nothing but what they show.
+    const std::pair<QWidget *, QString> names[] = {
+        { Combo1, QStringLiteral("Písmo") },
+        { Combo2, QStringLiteral("Velikost písma") },
+        { Label6, QStringLiteral("Barva písma") },
+        { Image1, QStringLiteral("Obrázek na pozadí") },
+        { Bar1, QStringLiteral("Délka zobrazení") },
+        { Combo3, QStringLiteral("Formát data") },
+        { Combo4, QStringLiteral("Formát času") },
+        { Text1, QStringLiteral("První část vlastního textu") },
+        { Text2, QStringLiteral("Druhá část vlastního textu") },
+    };
+    for (const auto &[control, name] : names)
+        control->setAccessibleName(name);
+    Label1->setBuddy(Bar1);
+    Label3->setBuddy(Combo3);
+    Label4->setBuddy(Combo4);
     const std::array<QWidget *, 18> focusOrder = { Combo1, Command4, Combo2, Command1, Check5, Bar1, Check1, Combo3,
         Check2, Combo4, Check3, Check4, Text1, Text2, Command6, Command3, Command5, Command2 };
     for (std::size_t i = 1; i < focusOrder.size(); ++i)
         QWidget::setTabOrder(focusOrder[i - 1], focusOrder[i]);
+}
+
+void Form1Ui::widenLists()
+{
+    for (QComboBox *combo : { Combo1, Combo2, Combo3, Combo4 }) {
+        QAbstractItemView *list = combo->view();
+        list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth()
+            + list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list));
+    }
 }

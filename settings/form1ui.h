@@ -1,5 +1,6 @@
 #pragma once
 
+class ColorSample;
 class QCheckBox;
 class QComboBox;
 class QDialog;
@@ -20,7 +21,7 @@ public:
     QGroupBox *Frame2 = nullptr; //     Písmo
     QComboBox *Combo1 = nullptr; //       font name (element 0)
     QPushButton *Command4 = nullptr; //   Barva
-    QLabel *Label6 = nullptr; //          colour sample
+    ColorSample *Label6 = nullptr; //     colour sample
     QComboBox *Combo2 = nullptr; //       font size (element 0)
     QGroupBox *Frame5 = nullptr; //     Obrázek
     QPushButton *Command1 = nullptr; //   Obrázek
@@ -47,4 +48,6 @@ public:
     QPushButton *Command2 = nullptr; // Storno
 
     void setupUi(QDialog *form);
+    // Makes every combo box's list wide enough for its widest item.
+    void widenLists();
 };

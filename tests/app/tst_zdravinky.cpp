@@ -6,6 +6,7 @@
 #include "platform/webpage.h"
 #include "settings/form1.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
@@ -151,6 +152,9 @@ void tst_Zdravinky::emptyStoreClosesAfterComposing()
     g.window->Show();
     QCOMPARE(ended.count(), 1);
     QCOMPARE(g.text(), Fixed);
+    QCOMPARE(QAccessible::queryAccessibleInterface(g.label("Label2"))->text(QAccessible::Name), Fixed);
+    QCOMPARE(
+        QAccessible::queryAccessibleInterface(g.window.get())->text(QAccessible::Name), QStringLiteral("Zdravinky"));
     QCOMPARE(g.label("Label1")->text(), QStringLiteral(" Kazimír "));
     QVERIFY(!g.timer("Timer1")->isActive());
     QVERIFY(!g.timer("Timer2")->isActive());
@@ -577,6 +581,10 @@ void tst_Zdravinky::hintLabel()
     Greeting g(store("Long=x\n"));
     g.window->Show();
     QLabel *hint = g.label("Label3");
+    QCOMPARE(hint->font().family(), QStringLiteral("Comic Sans MS")); // its own font, not the window's
+    QCOMPARE(hint->font().pointSizeF(), 8.25);
+    QVERIFY(!hint->font().italic() && hint->font().weight() == QFont::Normal);
+    const QSize empty = hint->size();
     auto *menu = g.window->findChild<QMenu *>(QStringLiteral("mnuMenu"));
     QTest::mouseMove(hint);
     QCOMPARE(hint->text(), QStringLiteral("Setting"));
@@ -586,6 +594,7 @@ void tst_Zdravinky::hintLabel()
     QCOMPARE(hint->text(), QStringLiteral("Setting")); // moving over the picture keeps it
     QTest::mouseMove(g.label("Label2"));
     QVERIFY(hint->text().isEmpty());
+    QCOMPARE(hint->size(), empty); // no strip of hint left over the picture
 }
 
 void tst_Zdravinky::konecEndsProgram()

@@ -12,11 +12,11 @@ passes=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; passes=$((passes + 1)); }
 
-# start_x [dpi]: an X server of 1024 x 768 pixels at that DPI (96 if none).
+# start_x [dpi [size]]: an X server of 1024 x 768 pixels (or size) at that DPI (96 if none).
 start_x() {
     local dpi=${1:-96}
     export DISPLAY=:$((90 + RANDOM % 400))
-    Xvfb "$DISPLAY" -screen 0 1024x768x24 -dpi "$dpi" -nolisten tcp -noreset >/dev/null 2>&1 &
+    Xvfb "$DISPLAY" -screen 0 "${2:-1024x768}x24" -dpi "$dpi" -nolisten tcp -noreset >/dev/null 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
     printf 'Xft.dpi:\t%s\n' "$dpi" | xrdb -nocpp -merge
@@ -141,6 +141,20 @@ launch '[Path]\nLong=2\n'
 win=$(greeting_window)
 eval "$(xdotool getwindowgeometry --shell "$win")"
 [ "$WIDTH" = 624 ] && [ "$HEIGHT" = 430 ] && pass "624x430 pixels at 192 DPI" || fail "at 192 DPI: ${WIDTH}x${HEIGHT}"
+wait_exit 6
+finish
+stop_x
+
+# 6. Two monitors side by side, the primary on the right: the greeting opens
+#    centred on the primary one, as a window that appears by itself at login should.
+start_x 96 2048x768
+xrandr --setmonitor left 1024/271x768/203+0+0 none
+xrandr --setmonitor '*right' 1024/271x768/203+1024+0 screen >/dev/null
+launch '[Path]\nLong=2\n'
+win=$(greeting_window)
+eval "$(xdotool getwindowgeometry --shell "$win")"
+[ "$X" = $((1024 + (1024 - 312) / 2)) ] && [ "$Y" = $(((768 - 215) / 2)) ] && pass "centred on the primary monitor" ||
+    fail "on two monitors placed at $X,$Y"
 wait_exit 6
 finish
 stop_x

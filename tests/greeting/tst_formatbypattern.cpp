@@ -27,6 +27,8 @@ private Q_SLOTS:
     void czechNames();
     void dateAloneIsMidnight();
     void colonIsTheTimeSeparator();
+    void nameFormsOfOtherLanguages_data();
+    void nameFormsOfOtherLanguages();
     void separatorFromLocale_data();
     void separatorFromLocale();
     void oddInput_data();
@@ -76,7 +78,25 @@ void tst_FormatByPattern::patterns_data()
     QTest::newRow("Long date") << Afternoon << "Long date"
                                << "pátek 5. března 2004";
     QTest::newRow("Short date") << Afternoon << "Short date"
-                                << "05.03.04";
+                                << "5.3.2004";
+    QTest::newRow("Short date, two-digit day and month") << QDateTime(QDate(2004, 12, 24), QTime(0, 0)) << "Short date"
+                                                         << "24.12.2004";
+
+    // Month names after a day of the month, and standing alone.
+    QTest::newRow("d. mmmm yyyy") << Afternoon << "d. mmmm yyyy"
+                                  << "5. března 2004";
+    QTest::newRow("dd. mmmm") << Afternoon << "dd. mmmm"
+                              << "05. března";
+    QTest::newRow("mmmm yyyy") << Afternoon << "mmmm yyyy"
+                               << "březen 2004";
+    QTest::newRow("mmm yyyy") << Afternoon << "mmm yyyy"
+                              << "bře 2004";
+    QTest::newRow("mmmm before the day stands alone") << Afternoon << "mmmm d."
+                                                      << "březen 5.";
+    QTest::newRow("a weekday is no day of the month") << Afternoon << "dddd mmmm yyyy"
+                                                      << "pátek březen 2004";
+    QTest::newRow("nor is the short date") << Afternoon << "ddddd mmmm"
+                                           << "5.3.2004 březen";
 
     // The time patterns the settings window offers, afternoon and morning.
     QTest::newRow("h.m.s 14") << Afternoon << "h.m.s"
@@ -110,9 +130,9 @@ void tst_FormatByPattern::patterns_data()
 
     // Named forms: the whole pattern, any letter case.
     QTest::newRow("SHORT DATE") << Afternoon << "SHORT DATE"
-                                << "05.03.04";
+                                << "5.3.2004";
     QTest::newRow("short Date") << Afternoon << "short Date"
-                                << "05.03.04";
+                                << "5.3.2004";
     QTest::newRow("LONG DATE") << Afternoon << "LONG DATE"
                                << "pátek 5. března 2004";
     QTest::newRow("Short date with a space is tokens") << Afternoon << "Short date "
@@ -154,13 +174,13 @@ void tst_FormatByPattern::patterns_data()
 
     // Runs beyond the table.
     QTest::newRow("ddddd is the short date") << Afternoon << "ddddd"
-                                             << "05.03.04";
+                                             << "5.3.2004";
     QTest::newRow("dddddd is the long date") << Afternoon << "dddddd"
                                              << "pátek 5. března 2004";
     QTest::newRow("ddddddd splits") << Afternoon << "ddddddd"
                                     << "pátek 5. března 20045";
     QTest::newRow("mmmmm splits") << Afternoon << "mmmmm"
-                                  << "března3";
+                                  << "březen3";
     QTest::newRow("y is the day of the year") << Afternoon << "y"
                                               << "65";
     QTest::newRow("y on 1 January") << QDateTime(QDate(2004, 1, 1), QTime(0, 0)) << "y"
@@ -195,19 +215,19 @@ void tst_FormatByPattern::czechNames_data()
 {
     QTest::addColumn<QDate>("date");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("Monday") << QDate(2004, 3, 1) << "po pondělí bře března";
-    QTest::newRow("Tuesday") << QDate(2004, 3, 2) << "út úterý bře března";
-    QTest::newRow("Thursday") << QDate(2004, 3, 4) << "čt čtvrtek bře března";
-    QTest::newRow("Sunday") << QDate(2004, 3, 7) << "ne neděle bře března";
-    QTest::newRow("January") << QDate(2004, 1, 10) << "so sobota led ledna";
-    QTest::newRow("December") << QDate(2004, 12, 24) << "pá pátek pro prosince";
+    QTest::newRow("Monday") << QDate(2004, 3, 1) << "po pondělí bře březen, 1. března";
+    QTest::newRow("Tuesday") << QDate(2004, 3, 2) << "út úterý bře březen, 2. března";
+    QTest::newRow("Thursday") << QDate(2004, 3, 4) << "čt čtvrtek bře březen, 4. března";
+    QTest::newRow("Sunday") << QDate(2004, 3, 7) << "ne neděle bře březen, 7. března";
+    QTest::newRow("January") << QDate(2004, 1, 10) << "so sobota led leden, 10. ledna";
+    QTest::newRow("December") << QDate(2004, 12, 24) << "pá pátek pro prosinec, 24. prosince";
 }
 
 void tst_FormatByPattern::czechNames()
 {
     QFETCH(QDate, date);
     QFETCH(QString, expected);
-    QCOMPARE(FormatByPattern(date, "ddd dddd mmm mmmm"), expected);
+    QCOMPARE(FormatByPattern(date, "ddd dddd mmm mmmm, d. mmmm"), expected);
 }
 
 void tst_FormatByPattern::dateAloneIsMidnight()
@@ -223,6 +243,33 @@ void tst_FormatByPattern::colonIsTheTimeSeparator()
     regional.timeSeparator = ".";
     QCOMPARE(FormatByPattern(Afternoon, "h:mm:ss", regional), QString("14.05.09"));
     QCOMPARE(FormatByPattern(Afternoon, "h.m:s", regional), QString("14.5.9"));
+}
+
+// Czech tells its forms apart only in full month names; these languages show
+// that weekdays and abbreviations take their forms by the same rule.
+void tst_FormatByPattern::nameFormsOfOtherLanguages_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("expected");
+    const QLocale finnish(QLocale::Finnish, QLocale::Finland);
+    const QLocale russian(QLocale::Russian, QLocale::Russia);
+    QTest::newRow("Finnish weekday before the day") << finnish << "dddd d. mmmm"
+                                                    << "perjantai 5. maaliskuuta";
+    QTest::newRow("Finnish weekday after the day") << finnish << "d. dddd"
+                                                   << "5. perjantaina";
+    QTest::newRow("Russian short month alone") << russian << "mmm yyyy"
+                                               << "март 2004";
+    QTest::newRow("Russian short month after the day") << russian << "d mmm"
+                                                       << "5 мар.";
+}
+
+void tst_FormatByPattern::nameFormsOfOtherLanguages()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, pattern);
+    QFETCH(QString, expected);
+    QCOMPARE(FormatByPattern(Afternoon, pattern, RegionalData::fromLocale(locale)), expected);
 }
 
 void tst_FormatByPattern::separatorFromLocale_data()

@@ -33,10 +33,18 @@ void tst_Numbers::toDouble_data()
     QTest::newRow("trailing point") << "5." << true << 5.0;
     QTest::newRow("exponent") << "1e2" << true << 100.0;
     QTest::newRow("signed exponent") << "25E-1" << true << 2.5;
+    QTest::newRow("decimal comma") << "12,5" << true << 12.5;
+    QTest::newRow("decimal comma, spaces") << " 12,5 " << true << 12.5;
+    QTest::newRow("decimal comma, sign") << "-0,5" << true << -0.5;
+    QTest::newRow("decimal comma, exponent") << "1,5e2" << true << 150.0;
     QTest::newRow("empty") << "" << false << 0.0;
+    QTest::newRow("two commas") << "1,2,3" << false << 0.0;
+    QTest::newRow("point and comma") << "1.2,3" << false << 0.0;
+    QTest::newRow("lone comma") << "," << false << 0.0;
+    QTest::newRow("trailing comma") << "1," << false << 0.0;
+    QTest::newRow("leading comma") << ",5" << false << 0.0;
     QTest::newRow("only spaces") << "   " << false << 0.0;
     QTest::newRow("trailing letters") << "12abc" << false << 0.0;
-    QTest::newRow("decimal comma") << "12,5" << false << 0.0;
     QTest::newRow("inner space") << "1 2" << false << 0.0;
     QTest::newRow("lone sign") << "-" << false << 0.0;
     QTest::newRow("lone point") << "." << false << 0.0;
@@ -71,6 +79,7 @@ void tst_Numbers::integers_data()
     QTest::newRow("half to even up") << "3.5" << true << 4 << true << qint64(4);
     QTest::newRow("negative half") << "-2.5" << true << -2 << true << qint64(-2);
     QTest::newRow("nearest") << "2.6" << true << 3 << true << qint64(3);
+    QTest::newRow("decimal comma") << "-2,5" << true << -2 << true << qint64(-2);
     QTest::newRow("exponent") << "1e2" << true << 100 << true << qint64(100);
     QTest::newRow("16-bit top") << "32767" << true << 32767 << true << qint64(32767);
     QTest::newRow("16-bit over") << "32768" << false << 0 << true << qint64(32768);

@@ -2,9 +2,11 @@
 #include "platform/colors.h"
 #include "platform/errortrap.h"
 #include "platform/picture.h"
+#include "platform/translations.h"
 #include "platform/twips.h"
 
 #include <QFile>
+#include <QLibraryInfo>
 #include <QPalette>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,6 +27,8 @@ private Q_SLOTS:
     void storedFromColorRoundTrip();
     void pictures_data();
     void pictures();
+    void qtTextsInCzech_data();
+    void qtTextsInCzech();
 
 private:
     QTemporaryDir dir_;
@@ -219,6 +223,36 @@ void tst_Platform::pictures()
         QCOMPARE(picture.size(), size);
     else
         QVERIFY(picture.isNull());
+}
+
+void tst_Platform::qtTextsInCzech_data()
+{
+    QTest::addColumn<QString>("context");
+    QTest::addColumn<QString>("english");
+    QTest::addColumn<QString>("czech");
+    QTest::newRow("picture dialog") << "QFileDialog"
+                                    << "Open"
+                                    << "Otevřít";
+    QTest::newRow("colour dialog") << "QColorDialog"
+                                   << "Select Color"
+                                   << "Vybrat barvu";
+    QTest::newRow("text box menu") << "QWidgetTextControl"
+                                   << "&Copy"
+                                   << "&Kopírovat";
+    QTest::newRow("combo box menu") << "QLineEdit"
+                                    << "&Paste"
+                                    << "&Vložit";
+}
+
+void tst_Platform::qtTextsInCzech()
+{
+    QFETCH(QString, context);
+    QFETCH(QString, english);
+    QFETCH(QString, czech);
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_cs.qm")))
+        QSKIP("Qt's Czech translations are not installed (qt6-translations-l10n)");
+    installQtTranslations();
+    QCOMPARE(QCoreApplication::translate(context.toUtf8(), english.toUtf8()), czech);
 }
 
 QTEST_MAIN(tst_Platform)

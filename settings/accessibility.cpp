@@ -1,0 +1,89 @@
+#include "settings/accessibility.h"
+
+#include "settings/colorsample.h"
+
+#include <QAbstractItemView>
+#include <QAccessibleWidget>
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace {
+
+class ColorSampleAccessible : public QAccessibleWidget
+{
+public:
+    explicit ColorSampleAccessible(ColorSample *sample)
+        : QAccessibleWidget(sample, QAccessible::Graphic)
+    { }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t != QAccessible::Value)
+            return QAccessibleWidget::text(t);
+        const QColor color = static_cast<const ColorSample *>(widget())->color();
+        return QStringLiteral("červená %1, zelená %2, modrá %3").arg(color.red()).arg(color.green()).arg(color.blue());
+    }
+};
+
+// An editable combo box named by its accessible name, its text as the value;
+// its children are the list and the text field, which has the focus.
+class NamedComboBoxAccessible : public QAccessibleWidget
+{
+public:
+    explicit NamedComboBoxAccessible(QComboBox *box)
+        : QAccessibleWidget(box, QAccessible::ComboBox)
+    { }
+
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Value ? box()->currentText() : QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.editable = true;
+        state.expandable = true;
+        state.expanded = box()->view()->isVisible();
+        return state;
+    }
+    int childCount() const override { return 2; }
+    QAccessibleInterface *child(int index) const override
+    {
+        if (index == 0)
+            return QAccessible::queryAccessibleInterface(box()->view());
+        return index == 1 ? QAccessible::queryAccessibleInterface(box()->lineEdit()) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        const QObject *object = child ? child->object() : nullptr;
+        return object == box()->view() ? 0 : object == box()->lineEdit() ? 1 : -1;
+    }
+    QAccessibleInterface *focusChild() const override { return child(1); }
+    QStringList actionNames() const override { return { showMenuAction() }; }
+    void doAction(const QString &action) override
+    {
+        if (action == showMenuAction())
+            box()->showPopup();
+    }
+
+private:
+    QComboBox *box() const { return static_cast<QComboBox *>(widget()); }
+};
+
+QAccessibleInterface *accessibleFor(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(ColorSample::staticMetaObject.className()))
+        return new ColorSampleAccessible(static_cast<ColorSample *>(object));
+    auto *box = qobject_cast<QComboBox *>(object);
+    if (box && box->isEditable() && box->window()->objectName() == QLatin1String("Form1"))
+        return new NamedComboBoxAccessible(box);
+    return nullptr;
+}
+
+} // namespace
+
+void installSettingsAccessibility()
+{
+    static const bool installed = (QAccessible::installFactory(accessibleFor), true);
+    Q_UNUSED(installed);
+}
