@@ -1,29 +1,46 @@
 #pragma once
 
-#include <QImage>
 #include <QPixmap>
+#include <QRect>
+#include <QString>
 #include <QWidget>
 
 // An image control: shows a picture either scaled to the control (stretch)
-// or at its natural size, the control then taking the picture's size.
+// or at its natural size, the control then taking the picture's size. Only
+// what is shown is decoded: the picture at the control's size in device
+// pixels, or at its natural size the part of it that lies inside the window.
+// The control keeps the file's name and decodes again when what it shows
+// changes (stretch, size, place, device pixel ratio).
 class ImageControl : public QWidget
 {
     Q_OBJECT
 public:
     explicit ImageControl(QWidget *parent = nullptr);
 
-    void setPicture(const QImage &picture);
+    // Loads the picture file; the empty path removes the picture. A file that
+    // cannot be loaded fails the step (StepFailed) and leaves the control as it was.
+    void setPicture(const QString &path);
     void setStretch(bool stretch);
     bool stretch() const { return stretch_; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // What is decoded: a part of the upright picture (natural pixels) at a size in device pixels.
+    struct View
+    {
+        QRect part;
+        QSize pixels;
+        bool operator==(const View &other) const { return part == other.part && pixels == other.pixels; }
+    };
+    View viewOf(const QSize &natural, const QRect &geometry) const;
+    QRect geometryFor(const QSize &natural) const;
     void fitToPicture();
 
-    QImage picture_;
+    QString path_;
+    QSize natural_; // the picture's size, upright; empty for no picture
     bool stretch_ = false;
-    QPixmap scaled_; // the picture at the control's size in device pixels, drawn sharp on HiDPI screens
+    View decoded_; // what picture_ holds
+    QPixmap picture_;
 };

@@ -8,7 +8,6 @@
 #include "platform/errortrap.h"
 #include "platform/fonts.h"
 #include "platform/numbers.h"
-#include "platform/picture.h"
 #include "platform/twips.h"
 #include "platform/webpage.h"
 #include "settings/commondialog.h"
@@ -482,7 +481,7 @@ void Zdravinky::setLabel2Text(const QString &text)
 
 void Zdravinky::setPicture(const QString &path)
 {
-    Image1->setPicture(loadPicture(path));
+    Image1->setPicture(path);
 }
 
 void Zdravinky::setPictureStretch(bool stretch)

@@ -111,7 +111,7 @@ std::array<Form1::Binding, KeyCount> Form1::bindings()
         check(Check5), // PictrureStrench
         { [this](const QString &stored) { // Pictrure, and the preview of the picture it names
              CommonDialog1.FileName = stored;
-             showPreview(loadPicture(CommonDialog1.FileName));
+             showPreview(CommonDialog1.FileName);
          },
             [this] { return CommonDialog1.FileName; } },
         combo(Combo1), // Text
@@ -286,8 +286,10 @@ void Form1::Form_Load()
         shownAtLoad_[keyIndex(key)] = bindings_[keyIndex(key)].text();
 }
 
-void Form1::showPreview(const QImage &picture)
+// Decoded no larger than the preview shows it, in device pixels.
+void Form1::showPreview(const QString &path)
 {
+    const QImage picture = loadPicture(path, Image1->contentsRect().size() * Image1->devicePixelRatioF());
     if (picture.isNull())
         Image1->clear();
     else
@@ -304,7 +306,7 @@ void Form1::Command1_Click()
     silently([&] {
         CommonDialog1.Filter = FormValues::PictureFilter;
         CommonDialog1.ShowOpen();
-        showPreview(loadPicture(CommonDialog1.FileName));
+        showPreview(CommonDialog1.FileName);
     });
 }
 

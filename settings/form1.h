@@ -90,7 +90,7 @@ private:
     bool mayStore(Key key) const;
     void store(Key key);
     void applyLook();
-    void showPreview(const QImage &picture);
+    void showPreview(const QString &path);
     void showColorSample(qint32 color);
     void govern(QCheckBox *box, std::initializer_list<QWidget *> controls, QWidget *focusTarget);
     void confirmOnEnter(int KeyCode);

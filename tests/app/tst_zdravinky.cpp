@@ -14,9 +14,11 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -59,6 +61,10 @@ private Q_SLOTS:
     void emptyStoreClosesAfterComposing();
     void pictureStretch_data();
     void pictureStretch();
+    void pictureDrawn_data();
+    void pictureDrawn();
+    void pictureGoneBeforeRedecode_data();
+    void pictureGoneBeforeRedecode();
     void failingStepKeepsWindowOpen_data();
     void failingStepKeepsWindowOpen();
     void waitsOutTheDuration();
@@ -184,6 +190,114 @@ void tst_Zdravinky::pictureStretch()
     QCOMPARE(g.image()->size(), stretch ? g.window->size() : QSize(40, 30));
 }
 
+namespace {
+
+// Puts an EXIF segment holding only the orientation into a JPEG: 6 means the
+// picture stands upright turned a quarter clockwise, 8 a quarter back.
+QByteArray withOrientation(const QByteArray &jpeg, char orientation)
+{
+    const QByteArray exif = QByteArray::fromHex("ffe10022"
+                                                "457869660000" // "Exif"
+                                                "4d4d002a00000008" // big-endian TIFF, first IFD at 8
+                                                "0001011200030000000100") // one entry: orientation, a short
+        + orientation + QByteArray(6, '\0');
+    return jpeg.left(2) + exif + jpeg.mid(2);
+}
+
+// The largest difference of a colour channel between two pictures of one size.
+int difference(const QImage &a, const QImage &b)
+{
+    int most = a.size() == b.size() ? 0 : 255;
+    for (int y = 0; y < a.height() && most < 255; ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            most = std::max(
+                { most, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q)) });
+        }
+    }
+    return most;
+}
+
+} // namespace
+
+void tst_Zdravinky::pictureDrawn_data()
+{
+    QTest::addColumn<QByteArray>("format");
+    QTest::addColumn<char>("orientation"); // EXIF, 1 upright
+    QTest::addColumn<bool>("stretch");
+    QTest::newRow("jpeg, its top-left corner at 1:1") << QByteArray("jpg") << '\1' << false;
+    QTest::newRow("jpeg scaled to the window") << QByteArray("jpg") << '\1' << true;
+    QTest::newRow("portrait jpeg (EXIF 6) upright, corner") << QByteArray("jpg") << '\6' << false;
+    QTest::newRow("portrait jpeg (EXIF 6) upright, scaled") << QByteArray("jpg") << '\6' << true;
+    QTest::newRow("portrait jpeg (EXIF 8) upright, corner") << QByteArray("jpg") << '\10' << false;
+    QTest::newRow("png, its top-left corner at 1:1") << QByteArray("png") << '\1' << false;
+    QTest::newRow("png scaled to the window") << QByteArray("png") << '\1' << true;
+}
+
+// What the window shows of the upright photo: at its natural size its top-left
+// corner pixel for pixel, stretched the whole of it scaled to the window
+// (within the rounding of JPEG and of the scaler).
+void tst_Zdravinky::pictureDrawn()
+{
+    QFETCH(QByteArray, format);
+    QFETCH(char, orientation);
+    QFETCH(bool, stretch);
+    const bool portrait = orientation != 1;
+    QImage upright(portrait ? 600 : 800, portrait ? 800 : 600, QImage::Format_RGB32);
+    for (int y = 0; y < upright.height(); ++y) {
+        for (int x = 0; x < upright.width(); ++x) // turned or mirrored the wrong way, it shows
+            upright.setPixel(x, y, qRgb(x * 255 / upright.width(), y * 255 / upright.height(), 64));
+    }
+    const QImage stored = upright.transformed(QTransform().rotate(orientation == 6 ? -90 : orientation == 8 ? 90 : 0));
+    QTemporaryDir dir;
+    const QString path = dir.filePath("fotka." + format);
+    QVERIFY(stored.save(path, nullptr, 95));
+    if (portrait) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray jpeg = withOrientation(file.readAll(), orientation);
+        file.close();
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(jpeg) == jpeg.size());
+    }
+    Greeting g(
+        store("Long=0\nPictrureStrench=" + QByteArray(stretch ? "1" : "0") + "\nPictrure=\"" + path.toUtf8() + "\"\n"));
+    g.window->Show();
+    QCOMPARE(g.image()->size(), stretch ? g.window->size() : upright.size());
+    const QRect window = g.window->rect();
+    const QImage drawn = g.image()->grab(window).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage expected = stretch ? upright.scaled(window.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                    : upright.copy(window);
+    QCOMPARE_LE(difference(drawn, expected), format == "png" ? 1 : 6);
+}
+
+void tst_Zdravinky::pictureGoneBeforeRedecode_data()
+{
+    QTest::addColumn<bool>("fifo");
+    QTest::newRow("file removed") << false;
+    QTest::newRow("file replaced by a FIFO") << true;
+}
+
+// OK puts the picture in first and then its stretch, which decodes it anew.
+// A file gone by then is no picture, without a freeze.
+void tst_Zdravinky::pictureGoneBeforeRedecode()
+{
+    QFETCH(bool, fifo);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("fotka.png");
+    QImage picture(400, 300, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QVERIFY(picture.save(path));
+    Greeting g(store("Long=0\n"));
+    g.window->Show();
+    g.window->setPicture(path);
+    QVERIFY(QFile::remove(path));
+    if (fifo)
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    g.window->setPictureStretch(true);
+    const QImage drawn = g.image()->grab().toImage();
+    QCOMPARE_NE(drawn.pixel(10, 10), qRgb(255, 0, 0));
+}
+
 void tst_Zdravinky::failingStepKeepsWindowOpen_data()
 {
     QTest::addColumn<QByteArray>("file");
@@ -191,6 +305,10 @@ void tst_Zdravinky::failingStepKeepsWindowOpen_data()
     QTest::addColumn<qreal>("size");
     QTest::newRow("stretch not a number") << store("Long=0\nPictrureStrench=x\nSize=30\n") << false << 24.0;
     QTest::newRow("missing picture") << store("Long=0\nPictrure=/nonexistent/Já 8.jpg\nSize=30\n") << false << 24.0;
+    static QTemporaryDir dir; // as long as the test program runs
+    const QByteArray fifo = dir.filePath("fifo.jpg").toUtf8();
+    mkfifo(fifo.constData(), 0600); // opening it for reading would wait for a writer
+    QTest::newRow("picture a FIFO") << store("Long=0\nPictrure=" + fifo + "\nSize=30\n") << false << 24.0;
     QTest::newRow("size not a number") << store("Long=0\nSize=velká\n") << false << 24.0;
     QTest::newRow("size the label refuses") << store("Long=0\nSize=0\n") << false << 24.0;
     QTest::newRow("colour not a number") << store("Long=0\nSize=30\nColor=red\n") << false << 30.0;
@@ -568,7 +686,10 @@ void tst_Zdravinky::pictureSharpAtRatioTwo()
     for (int y = 0; y < checkerboard.height(); ++y)
         for (int x = 0; x < checkerboard.width(); ++x)
             checkerboard.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
-    control.setPicture(checkerboard);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("checkerboard.png");
+    QVERIFY(checkerboard.save(path));
+    control.setPicture(path);
     control.setStretch(true);
     control.resize(20, 10);
 

@@ -39,7 +39,7 @@ public:
 
     void setPicture(const QString &path) override
     {
-        const QImage p = loadPicture(path);
+        const QImage p = loadPicture(path, { 100, 100 }); // the test's pictures are smaller
         log << (p.isNull() ? QStringLiteral("picture none")
                            : QStringLiteral("picture %1x%2").arg(p.width()).arg(p.height()));
     }
