@@ -2,21 +2,6 @@
 
 #include <QFile>
 
-TempStore::TempStore()
-    : store_(std::make_unique<SettingsStore>(dir_.filePath(QStringLiteral("Zdravin.conf"))))
-{ }
-
-TempStore::TempStore(const QByteArray &fileText)
-{
-    setFileText(fileText);
-    store_ = std::make_unique<SettingsStore>(filePath());
-}
-
-QString TempStore::filePath() const
-{
-    return dir_.filePath(QStringLiteral("Zdravin.conf"));
-}
-
 QByteArray TempStore::fileText() const
 {
     QFile file(filePath());
@@ -26,9 +11,7 @@ QByteArray TempStore::fileText() const
 void TempStore::setFileText(const QByteArray &text)
 {
     QFile file(filePath());
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) // so that the store reads it all
         file.write(text);
-    file.close();
-    if (store_)
-        store_->reload();
+    store_->reload();
 }

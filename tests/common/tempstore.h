@@ -2,20 +2,24 @@
 
 #include "settings/settingsstore.h"
 
-#include <QByteArray>
 #include <QTemporaryDir>
-#include <memory>
 
 // A settings store in a folder of its own, removed with it.
 class TempStore
 {
 public:
-    TempStore();
+    TempStore()
+        : store_(std::make_unique<SettingsStore>(filePath()))
+    { }
     // Prepares the file as a person or a tool would write it, then reads it.
-    explicit TempStore(const QByteArray &fileText);
+    explicit TempStore(const QByteArray &fileText)
+        : TempStore()
+    {
+        setFileText(fileText);
+    }
 
     SettingsStore &store() { return *store_; }
-    QString filePath() const;
+    QString filePath() const { return dir_.filePath(QStringLiteral("Zdravin.conf")); }
     QByteArray fileText() const;
     void setFileText(const QByteArray &text);
 
