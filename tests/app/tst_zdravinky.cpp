@@ -118,10 +118,8 @@ private Q_SLOTS:
         row("stretch not a number", "Long=0\nPictrureStrench=x\n", day, day.time(), None, Fixed);
         row("missing picture", "Long=0\nPictrure=/nonexistent/Já 8.jpg\n", day, day.time(), None, Fixed);
         row("picture a FIFO", "Long=0\nPictrure=" + fifo + "\n", day, day.time(), None, Fixed);
-        row("size not a number", "Long=0\nSize=velká\n", day, day.time(), None, Fixed);
         row("size the label refuses", "Long=0\nSize=0\n", day, day.time(), None, Fixed);
         row("colour not a number", "Long=0\nColor=red\n", day, day.time(), None, Fixed);
-        row("colour out of range", "Long=0\nColor=16777216\n", day, day.time(), None, Fixed);
         row("duration not a number", "Long=dlouho\n", day, day.time(), Fixed, Fixed);
         row("Cas=2, no layout: composed once", "Long=x\nCas=2\n", day, QTime(16, 0), None, None);
         const QString clock = "Long=x\nCas=1\n", aTimeB = clock + "TextV=1\nText1=A\nText2=B\nCasF=";
@@ -139,17 +137,15 @@ private Q_SLOTS:
             "20:\r\n5.3.2020\r\n21:00\r\nB");
         const QString big = "Long=x\nSize=40\nTextV=1\nSvatky=1\nText1=Dobrý den\nText2=Svátek má dnes:\n";
         const QString wide = "Dobrý den\r\nSvátek má dnes:";
-        row("too wide: name day on its own line", big, day, day.time(), wide + "\r\n" + Kazimir,
-            wide + "\r\n" + Kazimir);
+        // Rows without a text "after": the same text as at load.
+        row("too wide: name day on its own line", big, day, day.time(), wide + "\r\n" + Kazimir, "");
         row("29 February's single space", big, QDateTime(QDate(2024, 2, 29), QTime(8, 0)), QTime(8, 0), wide + "\r\n ",
-            wide + "\r\n ");
+            "");
         row("only the final name moves", QString(big).replace("Dobrý den", '"' + Kazimir + '"'), day, day.time(),
-            Kazimir + "\r\nSvátek má dnes:\r\n" + Kazimir, Kazimir + "\r\nSvátek má dnes:\r\n" + Kazimir);
-        row("24 December's two lines", big, QDateTime(QDate(2004, 12, 24), QTime(8, 0)), QTime(8, 0),
-            wide + "\r\n Adam a Eva\r\n(Štědrý Den)", wide + "\r\n Adam a Eva\r\n(Štědrý Den)");
+            Kazimir + "\r\nSvátek má dnes:\r\n" + Kazimir, "");
         row("narrow enough: no wrap", "Long=x\nTextV=1\nSvatky=1\nSize=8\nText1=A\nText2=B\n", day, day.time(),
-            "A\r\nB" + Kazimir, "A\r\nB" + Kazimir);
-        row("wide, name day off: no wrap", QString(big).replace("Svatky=1", "Svatky=0"), day, day.time(), wide, wide);
+            "A\r\nB" + Kazimir, "");
+        row("wide, name day off: no wrap", QString(big).replace("Svatky=1", "Svatky=0"), day, day.time(), wide, "");
     }
 
     // The load, its composing run and a tick later. A failing load step ends the
@@ -165,7 +161,7 @@ private Q_SLOTS:
         const QPoint position = g.label()->pos();
         g.clock.setTime(fetch<QTime>("later"));
         g.window.Timer1_Timer();
-        QCOMPARE(g.text(), fetch<QString>("after"));
+        QCOMPARE(g.text(), fetch<QString>("after").isEmpty() ? atLoad : fetch<QString>("after"));
         QVERIFY(atLoad == None || g.label()->pos() == position);
         g.window.recomposeText();
         g.window.Timer1_Timer();
@@ -282,7 +278,6 @@ private Q_SLOTS:
         row("portrait jpeg (EXIF 6) upright, corner", "jpg", '\6', "2", false);
         row("portrait jpeg (EXIF 6) upright, scaled", "jpg", '\6', " 1.0 ", true);
         row("portrait jpeg (EXIF 8) upright, corner", "jpg", '\10', "-1", false);
-        row("png, its top-left corner at 1:1", "png", '\1', "0", false);
         row("png scaled to the window", "png", '\1', "1", true);
     }
 
@@ -308,15 +303,8 @@ private Q_SLOTS:
             format == "png" ? 1 : 6);
     }
 
-    void pictureGoneBeforeRedecode_data()
-    {
-        columns<bool>("fifo");
-        row("file removed", false);
-        row("file replaced by a FIFO", true);
-    }
-
     // OK puts the picture in first and then its stretch, which decodes it anew. A
-    // file gone by then is no picture, without a freeze.
+    // file replaced by then (here by a FIFO) is no picture, without a freeze.
     void pictureGoneBeforeRedecode()
     {
         const QString path
@@ -325,7 +313,7 @@ private Q_SLOTS:
         g.window.Show();
         g.window.setPicture(path);
         QVERIFY(QFile::remove(path));
-        QVERIFY(!fetch<bool>("fifo") || mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
         g.window.setPictureStretch(true);
         QCOMPARE_NE(g.image()->grab().toImage().pixel(10, 10), qRgb(255, 0, 0));
     }
