@@ -113,24 +113,17 @@ private Q_SLOTS:
         columns<QString, QDateTime, QTime, QString, QString>("lines", "start", "later", "atLoad", "after");
         const QDateTime day(QDate(2004, 3, 5), QTime(14, 5, 9)), nine(day.date(), QTime(9, 59, 59)),
             ten(day.date(), QTime(10, 10, 10));
-        const QString fifo = dir.filePath(QStringLiteral("fifo.jpg")); // opening it would wait for a writer
-        mkfifo(QFile::encodeName(fifo).constData(), 0600);
         row("stretch not a number", "Long=0\nPictrureStrench=x\n", day, day.time(), None, Fixed);
         row("missing picture", "Long=0\nPictrure=/nonexistent/Já 8.jpg\n", day, day.time(), None, Fixed);
-        row("picture a FIFO", "Long=0\nPictrure=" + fifo + "\n", day, day.time(), None, Fixed);
         row("size the label refuses", "Long=0\nSize=0\n", day, day.time(), None, Fixed);
         row("colour not a number", "Long=0\nColor=red\n", day, day.time(), None, Fixed);
         row("duration not a number", "Long=dlouho\n", day, day.time(), Fixed, Fixed);
         row("Cas=2, no layout: composed once", "Long=x\nCas=2\n", day, QTime(16, 0), None, None);
         const QString clock = "Long=x\nCas=1\n", aTimeB = clock + "TextV=1\nText1=A\nText2=B\nCasF=";
-        row("time grows at ten o'clock", clock + "CasF=h.mm.ss\n", nine, QTime(10, 0), Fixed + "\r\n9.59.59",
-            Fixed + "\r\n10.00.00");
         row("text after the time follows it", clock + "Svatky=1\nCasF=h.mm.ss\n", nine, QTime(10, 0),
             Fixed + "\r\n9.59.59\r\nSvátek má: " + Kazimir, Fixed + "\r\n10.00.00\r\nSvátek má: " + Kazimir);
-        row("time shrinks without leading zeros", aTimeB + "h.m.s\n", ten, QTime(9, 5), "A\r\n10.10.10\r\nB",
-            "A\r\n9.5.0\r\nB");
-        row("leading zero kept", aTimeB + "hh.mm.ss\n", ten, QTime(9, 5, 34), "A\r\n10.10.10\r\nB",
-            "A\r\n09.05.34\r\nB");
+        row("time shrinks, leading zeros kept", aTimeB + "h.m.ss\n", ten, QTime(9, 5), "A\r\n10.10.10\r\nB",
+            "A\r\n9.5.00\r\nB");
         row("date with the same digits stays",
             clock + "Date=1\nTextV=1\nText1=20:\nText2=B\nDateF=d.m.yyyy\nCasF=hh:mm\n",
             QDateTime(QDate(2020, 3, 5), QTime(20, 20)), QTime(21, 0), "20:\r\n5.3.2020\r\n20:20\r\nB",
@@ -139,10 +132,6 @@ private Q_SLOTS:
         const QString wide = "Dobrý den\r\nSvátek má dnes:";
         // Rows without a text "after": the same text as at load.
         row("too wide: name day on its own line", big, day, day.time(), wide + "\r\n" + Kazimir, "");
-        row("29 February's single space", big, QDateTime(QDate(2024, 2, 29), QTime(8, 0)), QTime(8, 0), wide + "\r\n ",
-            "");
-        row("only the final name moves", QString(big).replace("Dobrý den", '"' + Kazimir + '"'), day, day.time(),
-            Kazimir + "\r\nSvátek má dnes:\r\n" + Kazimir, "");
         row("narrow enough: no wrap", "Long=x\nTextV=1\nSvatky=1\nSize=8\nText1=A\nText2=B\n", day, day.time(),
             "A\r\nB" + Kazimir, "");
         row("wide, name day off: no wrap", QString(big).replace("Svatky=1", "Svatky=0"), day, day.time(), wide, "");

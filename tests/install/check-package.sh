@@ -2,8 +2,9 @@
 # Builds the .deb as a distribution would take it and has Debian's tools judge
 # it: a release build of the program alone with prefix /usr in a folder of its
 # own, packaged by cpack; lintian (no error, no warning), appstreamcli and
-# desktop-file-validate on what the package holds; the versions the
-# changelog, the AppStream releases and the release notes name.
+# desktop-file-validate on what the package holds; every file a desktop and
+# a distribution need; the versions the changelog, the AppStream releases and
+# the release notes name.
 #   check-package.sh <source folder> <scratch build folder> [compiler launcher]
 set -eu
 src=$1
@@ -35,6 +36,21 @@ echo "== desktop-file-validate"
 for entry in usr/share/applications/zdravinky.desktop usr/share/zdravinky/zdravinky-autostart.desktop; do
     out=$(desktop-file-validate "$root/$entry" 2>&1) && [ -z "$out" ] && echo "ok: $entry" || fail "$entry: $out"
 done
+
+echo "== files"
+for f in bin/zdravinky share/applications/zdravinky.desktop share/zdravinky/pozadi.jpg \
+         share/zdravinky/napoveda.html share/zdravinky/zdravinky-autostart.desktop \
+         share/icons/hicolor/16x16/apps/zdravinky.png share/icons/hicolor/32x32/apps/zdravinky.png \
+         share/icons/hicolor/48x48/apps/zdravinky.png share/icons/hicolor/scalable/apps/zdravinky.svg \
+         share/man/man1/zdravinky.1.gz share/man/cs/man1/zdravinky.1.gz \
+         share/metainfo/io.github.zdravinky.zdravinky.metainfo.xml \
+         share/doc/zdravinky/copyright share/doc/zdravinky/changelog.Debian.gz; do
+    [ -e "$root/usr/$f" ] || fail "missing $f"
+done
+grep -q '^Name\[cs\]=Zdravinky' "$root/usr/share/applications/zdravinky.desktop" || fail "no Czech name"
+grep -q '^TryExec=zdravinky' "$root/usr/share/zdravinky/zdravinky-autostart.desktop" ||
+    fail "an autostart copy would outlive the program"
+grep -q 'verze [0-9]' "$root/usr/share/zdravinky/napoveda.html" || fail "help page without a version"
 
 echo "== versions"
 version=$(dpkg-deb -f "$deb" Version)
