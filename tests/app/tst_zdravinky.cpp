@@ -240,6 +240,7 @@ private Q_SLOTS:
         QTest::keyClick(&g.window, Qt::Key_Return);
         QCOMPARE(g.ended.count(), 0);
         const QSize emptyHint = g.label("Label3")->size();
+        QVERIFY(!g.label("Label3")->fontInfo().italic()); // a font of its own, not the window's italic
         QTest::mouseMove(g.label("Label3"));
         QTRY_VERIFY(g.menu()->isVisible());
         QTest::keyClick(g.menu(), Qt::Key_O);
