@@ -236,6 +236,7 @@ private Q_SLOTS:
         g.temp.store().WriteSetting(Key::TextV, QStringLiteral("0"));
         g.clock.advanceMs(24 * 3600'000);
         QTRY_COMPARE(g.text(), Fixed);
+        QCOMPARE(QAccessible::queryAccessibleInterface(g.label())->text(QAccessible::Name), Fixed); // screen readers
         QCOMPARE(g.label("Label1")->text(), Kazimir);
         QTest::keyClick(&g.window, Qt::Key_Return);
         QCOMPARE(g.ended.count(), 0);
