@@ -20,7 +20,7 @@ QStringList Fonts::screenFamilies()
     for (const QString &family : QFontDatabase::families()) {
         const qsizetype foundry = family.indexOf(QLatin1String(" ["));
         const QString plain = foundry < 0 ? family : family.left(foundry);
-        if (families.isEmpty() || !families.contains(plain))
+        if (!families.contains(plain))
             families << plain;
     }
     return families;

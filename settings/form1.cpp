@@ -202,8 +202,7 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
             return enter;
         }
     } else if (event->type() == QEvent::FocusIn && (watched == Text1 || watched == Text2)) {
-        const auto gotFocus = watched == Text1 ? &Form1::Text1_GotFocus : &Form1::Text2_GotFocus;
-        (this->*gotFocus)();
+        textGotFocus(watched);
         // The press that brings the focus goes on to put the cursor where it
         // was clicked; the selection is made again when the button is let go.
         if (static_cast<QFocusEvent *>(event)->reason() == Qt::MouseFocusReason)
@@ -211,13 +210,12 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     } else if (event->type() == QEvent::MouseButtonRelease && selectOnRelease_
         && watched == selectOnRelease_->viewport()) {
         QPlainTextEdit *box = std::exchange(selectOnRelease_, nullptr);
-        const auto gotFocus = box == Text1 ? &Form1::Text1_GotFocus : &Form1::Text2_GotFocus;
         // After the release has been handled; text the mouse itself selected stays selected.
         QMetaObject::invokeMethod(
             this,
-            [this, box, gotFocus] {
+            [this, box] {
                 if (!box->textCursor().hasSelection())
-                    (this->*gotFocus)();
+                    textGotFocus(box);
             },
             Qt::QueuedConnection);
     }
@@ -238,11 +236,6 @@ void Form1::keyPressEvent(QKeyEvent *event)
 QString Form1::read(Key key, Reader reader) const
 {
     return store_.ReadSetting(key, fallback(key, reader));
-}
-
-std::optional<QString> Form1::keptText(Key key) const
-{
-    return kept_[keyIndex(key)];
 }
 
 // A setting is stored only when the load showed it, or when the person
@@ -455,6 +448,11 @@ void Form1::Combo4_KeyDown(int KeyCode, int)
 void Form1::Bar1_KeyDown(int KeyCode, int)
 {
     confirmOnEnter(KeyCode);
+}
+
+void Form1::textGotFocus(const QObject *box)
+{
+    box == Text1 ? Text1_GotFocus() : Text2_GotFocus();
 }
 
 void Form1::Text1_GotFocus()

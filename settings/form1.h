@@ -66,10 +66,6 @@ public:
     void Text2_GotFocus();
     void Bar1_Change();
 
-    // What the last load read for one of the eight text keys; Storno writes
-    // it back. Nothing for a key the load did not reach.
-    std::optional<QString> keptText(Key key) const;
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -88,6 +84,7 @@ private:
 
     QString read(Key key, Reader reader) const;
     bool mayStore(Key key) const;
+    void textGotFocus(const QObject *box); // Text1_GotFocus or Text2_GotFocus
     void store(Key key);
     void applyLook();
     void showPreview(const QString &path);
