@@ -4,10 +4,8 @@
 # settings folder of its own.
 #   e2e.sh <path to zdravinky> <folder for screenshots>
 set -u
-app=$1
-shots=${2:-.}
-failures=0
-passes=0
+app=$1 shots=${2:-.}
+failures=0 passes=0
 settings_title="Nastavení programu Zdravinky"
 
 # check WHAT COMMAND...: the check passes when the command succeeds.
@@ -30,6 +28,13 @@ x_server() {
     sleep 0.5
 }
 
+# visible SEARCH...: prints the first visible window xdotool finds, waiting up
+# to 10 s. Searches are repeated: one fails when a window such as a closing
+# menu vanishes while it looks.
+visible() {
+    for _ in $(seq 100); do xdotool search --onlyvisible "$@" 2>/dev/null | grep -m1 . && return; sleep 0.1; done; false
+}
+
 # launch STORE: starts the program on a store file with that text and waits
 # for its window; sets pid, config, win and the window's X, Y, WIDTH, HEIGHT.
 launch() {
@@ -37,7 +42,7 @@ launch() {
     printf '%b' "$1" >"$config/Zdravin.conf"
     XDG_CONFIG_HOME=$config QT_QPA_PLATFORM=xcb "$app" &
     pid=$!
-    win=$(timeout 10 xdotool search --sync --onlyvisible --classname zdravinky 2>/dev/null | head -n 1)
+    win=$(visible --classname zdravinky)
     X=none Y=none WIDTH=none HEIGHT=none
     eval "$(xdotool getwindowgeometry --shell "${win:-0}" 2>/dev/null)"
 }
@@ -81,7 +86,7 @@ launch '[Path]\nLong=60\n'
 sleep 0.5
 import -window "$win" "$config/before.png" 2>/dev/null
 xdotool mousemove --window "${win:-0}" 150 40 click 3 sleep 0.5 key n 2>/dev/null
-check "the menu opens the settings window" [ -n "$(timeout 10 xdotool search --sync --onlyvisible --name "$settings_title" 2>/dev/null)" ]
+check "the menu opens the settings window" visible --name "$settings_title"
 sleep 0.5
 import -window root "$shots/settings.png" 2>/dev/null
 # To "Zobrazit Datum", check it; Enter in the date format box confirms as OK.
@@ -107,7 +112,6 @@ done
 x_server 192
 launch '[Path]\nLong=2\n'
 check "624x430 pixels at 192 DPI (${WIDTH}x$HEIGHT)" [ "${WIDTH}x$HEIGHT" = 624x430 ]
-ended 6
 finish
 
 # 6. Two monitors side by side, the primary on the right: the greeting opens
@@ -117,7 +121,6 @@ xrandr --setmonitor left 1024/271x768/203+0+0 none
 xrandr --setmonitor '*right' 1024/271x768/203+1024+0 screen >/dev/null
 launch '[Path]\nLong=2\n'
 check "centred on the primary monitor ($X,$Y)" [ "$X,$Y" = "$((1024 + (1024 - 312) / 2)),$(((768 - 215) / 2))" ]
-ended 6
 finish
 x_server
 
