@@ -44,8 +44,6 @@ constexpr Twips::Rect Label3Design { 420, 2925, 75, 225 };
 constexpr Twips::Rect Label2Design { 2040, 120, 765, 585 };
 constexpr Twips::Rect Label1Design { 2265, 2280, 165, 585 };
 
-constexpr qreal WindowFontPoints = 24;
-
 const QString Label2Design_Caption = QStringLiteral("       ");
 const QString Label1Design_Caption = QStringLiteral("-");
 const QString HintTooltip = QStringLiteral("Nastavení.");
@@ -112,11 +110,7 @@ Zdravinky::Zdravinky(SettingsStore &store, Clock &clock, CommonDialog *dialogs)
     // screen its initial geometry happens to lie on; its twips follow that screen.
     setScreen(QGuiApplication::primaryScreen());
     setWindowIcon(programIcon());
-    QFont font(Fonts::DesignFace.toString());
-    font.setPointSizeF(WindowFontPoints);
-    font.setItalic(true);
-    font.setWeight(QFont::Normal);
-    setFont(font);
+    setFont(Fonts::design());
     setMouseTracking(true);
     createControls();
     createMenu();

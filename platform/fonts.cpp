@@ -3,9 +3,24 @@
 #include <QFontDatabase>
 #include <QStringList>
 
+// Both fonts ask for a plain sans-serif where their face, and any face the
+// user picks, is missing: the system's own choice for a missing name may be
+// decorative (fontconfig counts Comic Sans MS as cursive and picks Z003, a
+// calligraphic italic).
+QFont Fonts::design()
+{
+    QFont font(DesignFace.toString());
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(DesignPoints);
+    font.setWeight(QFont::Normal);
+    font.setItalic(true);
+    return font;
+}
+
 QFont Fonts::small()
 {
     QFont font(SmallFace.toString());
+    font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(SmallPoints);
     font.setWeight(QFont::Normal);
     font.setItalic(false);
@@ -14,13 +29,20 @@ QFont Fonts::small()
 
 // Qt names a family that several foundries make "C059 [urw]" and "C059 [UKWN]";
 // to a person, and to QFont, it is C059.
+QString Fonts::plainName(const QString &family)
+{
+    const qsizetype foundry = family.indexOf(QLatin1String(" ["));
+    return foundry < 0 ? family : family.left(foundry);
+}
+
+// Qt's generic names stand for whatever face the system picks; they are no
+// fonts on the screen.
 QStringList Fonts::screenFamilies()
 {
     QStringList families;
     for (const QString &family : QFontDatabase::families()) {
-        const qsizetype foundry = family.indexOf(QLatin1String(" ["));
-        const QString plain = foundry < 0 ? family : family.left(foundry);
-        if (!families.contains(plain))
+        const QString plain = plainName(family);
+        if (!families.contains(plain) && !GenericFamilies.contains(plain))
             families << plain;
     }
     return families;

@@ -1,12 +1,14 @@
 #include "common/testsupport.h"
 #include "platform/colors.h"
 #include "platform/errortrap.h"
+#include "platform/fonts.h"
 #include "platform/numbers.h"
 #include "platform/picture.h"
 #include "platform/translations.h"
 #include "platform/twips.h"
 
 #include <QDir>
+#include <QFontInfo>
 #include <QLibraryInfo>
 #include <QPalette>
 #include <QTemporaryDir>
@@ -28,6 +30,11 @@ QByteArray bytesOf(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+QString drawnIn(const QString &family)
+{
+    return Fonts::plainName(QFontInfo(QFont(family)).family());
+}
+
 constexpr QSize Shown(312, 215); // as large as the greeting window shows a picture
 
 } // namespace
@@ -46,6 +53,9 @@ private Q_SLOTS:
     void pictures_data();
     void pictures();
     void qtTextsInCzech();
+    void fontLookAlikeOrPlain_data();
+    void fontLookAlikeOrPlain();
+    void fontListHoldsScreenFonts();
 };
 
 void tst_Platform::numbers_data()
@@ -170,6 +180,43 @@ void tst_Platform::qtTextsInCzech()
         QSKIP("Qt's Czech translations are not installed (qt6-translations-l10n)");
     installQtTranslations();
     QCOMPARE(QCoreApplication::translate("QWidgetTextControl", "&Copy"), "&Kopírovat");
+}
+
+void tst_Platform::fontLookAlikeOrPlain_data()
+{
+    QTest::addColumn<QFont>("font");
+    QTest::addColumn<QStringList>("lookAlikes");
+    QTest::newRow("settings window") << Fonts::small() << QStringList { "Comic Neue", "Comic Relief" };
+    QTest::newRow("greeting") << Fonts::design() << QStringList { "Z003", "URW Chancery L" };
+    QFont picked = Fonts::design();
+    picked.setFamilies({ "Zapfino" }); // which fontconfig counts as cursive
+    QTest::newRow("greeting in a missing face picked by hand") << picked << QStringList();
+}
+
+// A face the system lacks is drawn in its look-alike where one is installed,
+// else in the system's plain sans-serif, never in a face the system picks for
+// its name. CTest runs this once more without Comic Neue.
+void tst_Platform::fontLookAlikeOrPlain()
+{
+    QFETCH(QFont, font);
+    QFETCH(QStringList, lookAlikes);
+    registerFontSubstitutes();
+    const QStringList installed = Fonts::screenFamilies();
+    auto expected = std::find_if(lookAlikes.begin(), lookAlikes.end(), [&](auto &f) { return installed.contains(f); });
+    if (installed.contains(font.families().constFirst()))
+        QSKIP("the face itself is installed");
+    QCOMPARE(Fonts::plainName(QFontInfo(font).family()),
+        expected != lookAlikes.end() ? *expected : drawnIn(Fonts::SansSerif));
+}
+
+// Every family the font box offers is a face of its own, drawn as itself.
+void tst_Platform::fontListHoldsScreenFonts()
+{
+    QStringList others;
+    for (const QString &family : Fonts::screenFamilies())
+        if (drawnIn(family) != family)
+            others << family + " is " + drawnIn(family);
+    QVERIFY2(others.isEmpty(), qPrintable(others.join(", ")));
 }
 
 QTEST_MAIN(tst_Platform)
