@@ -281,17 +281,21 @@ void Zdravinky::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-void Zdravinky::Form_KeyDown(int keyCode)
+// The desktop's keys for a context menu open the pop-up menu at the window's
+// centre, so that Nastavení is in reach without a mouse.
+void Zdravinky::Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift)
 {
     silently([&] {
         if (keyCode == Qt::Key_Escape)
             Form_Unload();
+        else if (keyCode == Qt::Key_Menu || (keyCode == Qt::Key_F10 && shift == Qt::ShiftModifier))
+            popupMenu(mapToGlobal(rect().center()));
     });
 }
 
 void Zdravinky::keyPressEvent(QKeyEvent *event)
 {
-    Form_KeyDown(event->key());
+    Form_KeyDown(event->key(), event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
 }
 
 // ---- Mouse and menu --------------------------------------------------------
@@ -351,7 +355,7 @@ void Zdravinky::Label3_MouseMove()
     silently([&] {
         Label3->setText(HintCaption);
         Label3->adjustSize();
-        popupMenu();
+        popupMenu(QCursor::pos());
     });
 }
 
@@ -359,7 +363,7 @@ void Zdravinky::Image1_MouseDown(Qt::MouseButton button)
 {
     silently([&] {
         if (button == Qt::RightButton)
-            popupMenu();
+            popupMenu(QCursor::pos());
     });
 }
 
@@ -367,13 +371,13 @@ void Zdravinky::Label2_MouseDown(Qt::MouseButton button)
 {
     silently([&] {
         if (button == Qt::RightButton)
-            popupMenu();
+            popupMenu(QCursor::pos());
     });
 }
 
-void Zdravinky::popupMenu()
+void Zdravinky::popupMenu(const QPoint &at)
 {
-    mnuMenu->popup(QCursor::pos());
+    mnuMenu->popup(at);
 }
 
 // Modal: the greeting window takes no input meanwhile, its timers go on, and

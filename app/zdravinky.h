@@ -33,7 +33,7 @@ public:
 
     void Form_Load();
     void Form_Unload();
-    void Form_KeyDown(int keyCode);
+    void Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
 
     void Form_MouseMove();
     void Label1_MouseMove();
@@ -81,7 +81,7 @@ private:
     void waitOut(const QString &duration);
     void awaitActivation();
     void closeIfActive();
-    void popupMenu();
+    void popupMenu(const QPoint &at);
     void clearHint();
 
     SettingsStore &store_;
