@@ -1,5 +1,6 @@
 #include "app/zdravinky.h"
 
+#include "app/greetingaccessibility.h"
 #include "app/imagecontrol.h"
 #include "calendar/namedaycalendar.h"
 #include "greeting/formatbypattern.h"
@@ -103,6 +104,7 @@ Zdravinky::Zdravinky(SettingsStore &store, Clock &clock, CommonDialog *dialogs)
     , ownDialogs_(dialogs ? nullptr : std::make_unique<CommonDialog>())
     , dialogs_(dialogs ? dialogs : ownDialogs_.get())
 {
+    installGreetingAccessibility();
     setObjectName(QStringLiteral("Zdravinky"));
     setAccessibleName(objectName()); // its caption is empty; a screen reader still names it
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);

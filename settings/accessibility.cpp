@@ -9,20 +9,49 @@
 
 namespace {
 
-class ColorSampleAccessible : public QAccessibleWidget
+// The colour sample's colour in words, as a read-only text: a screen reader
+// reads it where it reads a label, and hears it change.
+class ColorSampleAccessible : public QAccessibleWidget, public QAccessibleTextInterface
 {
 public:
     explicit ColorSampleAccessible(ColorSample *sample)
         : QAccessibleWidget(sample, QAccessible::Graphic)
     { }
 
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::TextInterface ? static_cast<QAccessibleTextInterface *>(this)
+                                                  : QAccessibleWidget::interface_cast(type);
+    }
     QString text(QAccessible::Text t) const override
     {
-        if (t != QAccessible::Value)
-            return QAccessibleWidget::text(t);
-        const QColor color = static_cast<const ColorSample *>(widget())->color();
-        return QStringLiteral("červená %1, zelená %2, modrá %3").arg(color.red()).arg(color.green()).arg(color.blue());
+        return t == QAccessible::Value ? colorText() : QAccessibleWidget::text(t);
     }
+
+    QString text(int startOffset, int endOffset) const override
+    {
+        return colorText().mid(startOffset, endOffset - startOffset);
+    }
+    int characterCount() const override { return int(colorText().size()); }
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override { }
+    void selection(int, int *startOffset, int *endOffset) const override { *startOffset = *endOffset = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override { }
+    void removeSelection(int) override { }
+    void setSelection(int, int, int) override { }
+    QRect characterRect(int) const override { return rect(); }
+    int offsetAtPoint(const QPoint &) const override { return 0; }
+    void scrollToSubstring(int, int) override { }
+    QString attributes(int, int *startOffset, int *endOffset) const override
+    {
+        *startOffset = 0;
+        *endOffset = characterCount();
+        return {};
+    }
+
+private:
+    QString colorText() const { return static_cast<const ColorSample *>(widget())->colorText(); }
 };
 
 // An editable combo box named by its accessible name, its text as the value;

@@ -4,7 +4,7 @@
 #include <QLabel>
 
 // The settings window's colour sample: a framed label filled with the chosen
-// text colour. A screen reader learns the colour as its value.
+// text colour. A screen reader learns the colour in words.
 class ColorSample : public QLabel
 {
     Q_OBJECT
@@ -13,4 +13,5 @@ public:
 
     void setColor(const QColor &color);
     QColor color() const;
+    QString colorText() const; // "červená 255, zelená 0, modrá 0"
 };

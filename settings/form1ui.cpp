@@ -175,14 +175,18 @@ void Form1Ui::setupUi(QDialog *form)
         frame->setAccessibleName(frame->title());
     }
     // What a screen reader announces for the controls whose caption is a
-    // label beside them, a tooltip, or nothing but what they show.
+    // label beside them, a tooltip, or nothing but what they show. A reader
+    // names a box by the label beside it, so the two "Formát:" labels carry
+    // the names that tell their boxes apart.
     const std::pair<QWidget *, QString> names[] = {
         { Combo1, QStringLiteral("Písmo") },
         { Combo2, QStringLiteral("Velikost písma") },
         { Label6, QStringLiteral("Barva písma") },
         { Image1, QStringLiteral("Obrázek na pozadí") },
         { Bar1, QStringLiteral("Délka zobrazení") },
+        { Label3, QStringLiteral("Formát data") },
         { Combo3, QStringLiteral("Formát data") },
+        { Label4, QStringLiteral("Formát času") },
         { Combo4, QStringLiteral("Formát času") },
         { Text1, QStringLiteral("První část vlastního textu") },
         { Text2, QStringLiteral("Druhá část vlastního textu") },

@@ -7,6 +7,7 @@ set -u
 app=$1 shots=${2:-.}
 failures=0 passes=0
 settings_title="Nastavení programu Zdravinky"
+here=$(dirname "$0")
 
 # check WHAT COMMAND...: the check passes when the command succeeds.
 check() {
@@ -37,10 +38,11 @@ visible() {
 
 # launch STORE: starts the program on a store file with that text and waits
 # for its window; sets pid, config, win and the window's X, Y, WIDTH, HEIGHT.
+# What the program prints goes to $config/stderr.
 launch() {
     config=$(mktemp -d)
     printf '%b' "$1" >"$config/Zdravin.conf"
-    XDG_CONFIG_HOME=$config QT_QPA_PLATFORM=xcb "$app" &
+    XDG_CONFIG_HOME=$config QT_QPA_PLATFORM=xcb "$app" 2>"$config/stderr" &
     pid=$!
     win=$(visible --classname zdravinky)
     X=none Y=none WIDTH=none HEIGHT=none
@@ -55,6 +57,14 @@ ended() {
 }
 
 finish() { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; rm -rf "$config"; }
+
+# listen SECONDS: a screen reader listens to the program that long, then writes
+# what it heard and the program's accessible tree to $reader (screenreader.py).
+listen() {
+    /usr/bin/python3 "$here/screenreader.py" "$1" >"$reader" 2>&1 &
+    reader_pid=$!
+    for _ in $(seq 100); do grep -q listening "$reader" && break; sleep 0.1; done
+}
 
 x_server 96
 
@@ -122,6 +132,46 @@ xrandr --setmonitor '*right' 1024/271x768/203+1024+0 screen >/dev/null
 launch '[Path]\nLong=2\n'
 check "centred on the primary monitor ($X,$Y)" [ "$X,$Y" = "$((1024 + (1024 - 312) / 2)),$(((768 - 215) / 2))" ]
 finish
+
+# 7. A screen reader (the AT-SPI client in screenreader.py) hears the greeting
+#    once, as a notification, though its time changes every second; the Menu
+#    key opens the menu at the window's centre; in the settings window the two
+#    format boxes have names of their own and the colour sample says its colour.
+x_server 96
+{ read -r DBUS_SESSION_BUS_ADDRESS; read -r dbus_pid; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+export DBUS_SESSION_BUS_ADDRESS
+/usr/libexec/at-spi-bus-launcher --launch-immediately 2>/dev/null &
+bus_pid=$!
+reader=$(mktemp)
+listen 3
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 launch '[Path]\nLong=60\nCas=1\nSvatky=1\n'
+wait "$reader_pid"
+check "the greeting is a notification" grep -qx 'notification "Zdravinky"' "$reader"
+check "that holds the greeting and the time" \
+    grep -qE '^  label "Zdravinky,.*přeji dobrý den\..*[0-9]\.[0-9]{2}\.[0-9]{2}' "$reader"
+announced=$(grep -cE '^event (window:activate|object:state-changed:showing) notification' "$reader")
+changed=$(grep -c '^event object:property-change:accessible-name label' "$reader")
+check "read once ($announced times) while the time changed $changed times" [ "$announced" = 1 -a "$changed" -ge 2 ]
+xdotool windowactivate --sync "${win:-0}" key Menu 2>/dev/null
+for _ in $(seq 50); do
+    menu=$(xdotool search --onlyvisible --classname zdravinky 2>/dev/null | grep -vxm1 "$win") && break
+    sleep 0.1
+done
+X=none Y=none
+eval "$(xdotool getwindowgeometry --shell "${menu:-0}" 2>/dev/null)"
+check "the Menu key opens the menu at the centre ($X,$Y)" [ "$X,$Y" = "$((356 + 311 / 2)),$((276 + 214 / 2))" ]
+listen 2
+xdotool key n 2>/dev/null
+wait "$reader_pid"
+boxes=$(grep -cE 'combo box "(Formát data" labelled-by "Formát data|Formát času" labelled-by "Formát času)"' "$reader")
+check "the two format boxes told apart ($boxes)" [ "$boxes" = 2 ]
+check "the colour sample says its colour" grep -q 'image "Barva písma".* text "červená 255, zelená 0, modrá 0"' "$reader"
+check "no complaint from Qt's screen-reader bridge" [ ! -s "$config/stderr" ]
+finish
+kill "$bus_pid" "$dbus_pid" 2>/dev/null
+unset DBUS_SESSION_BUS_ADDRESS
+rm -f "$reader"
+
 x_server
 
 echo "$passes passed, $failures failed"

@@ -260,19 +260,22 @@ private Q_SLOTS:
     }
 
     // What a screen reader announces: each control by its caption or the label beside it, never by its value or
-    // a neighbouring frame; then its value.
+    // a neighbouring frame; then its value or text (the colour sample's in words).
     void accessibleNames()
     {
         Window w { TempStore(fullIni()) };
         w.form.Form_Load();
         QStringList announced;
-        for (const char *name : { "Combo1", "Label6", "Bar1", "Text2", "Image1", "Frame2", "Check1" }) {
-            const auto *a = QAccessible::queryAccessibleInterface(w.form.findChild<QWidget *>(name));
-            announced << a->text(QAccessible::Name) + ": " + a->text(QAccessible::Value);
+        for (const char *name : { "Combo1", "Label6", "Bar1", "Text2", "Image1", "Frame2", "Check1", "Label4" }) {
+            auto *a = QAccessible::queryAccessibleInterface(w.form.findChild<QWidget *>(name));
+            const auto *text = a->textInterface();
+            announced << a->text(QAccessible::Name) + ": "
+                    + (text ? text->text(0, text->characterCount()) : a->text(QAccessible::Value));
         }
         QCOMPARE(announced,
             QStringList({ "Písmo: Arial", "Barva písma: červená 0, zelená 255, modrá 0", "Délka zobrazení: 30",
-                "Druhá část vlastního textu: Jméno", "Obrázek na pozadí: ", "Písmo: ", "Zobrazit Datum: " }));
+                "Druhá část vlastního textu: Jméno",
+                "Obrázek na pozadí: ", "Písmo: ", "Zobrazit Datum: ", "Formát času: " }));
     }
 
     // The picture dialog's file types as Qt's own dialog reads them (set up, never opened).
