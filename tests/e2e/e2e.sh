@@ -8,6 +8,8 @@ app=$1 shots=${2:-.}
 failures=0 passes=0
 settings_title="Nastavení programu Zdravinky"
 here=$(dirname "$0")
+# The session's runtime folder, where a greeting waits for a second start.
+XDG_RUNTIME_DIR=$(mktemp -d) && chmod 700 "$XDG_RUNTIME_DIR" && export XDG_RUNTIME_DIR
 
 # check WHAT COMMAND...: the check passes when the command succeeds.
 check() {
@@ -172,7 +174,60 @@ kill "$bus_pid" "$dbus_pid" 2>/dev/null
 unset DBUS_SESSION_BUS_ADDRESS
 rm -f "$reader"
 
+# 8. One greeting per session: a second start brings the open greeting to the
+#    front and ends; on another display a second greeting opens.
+launch '[Path]\nLong=60\n'
+first=$pid
+xmessage -center covering 2>/dev/null &
+cover=$!
+visible --name '^xmessage$' >/dev/null
+XDG_CONFIG_HOME=$config "$app" 2>/dev/null &
+pid=$!
+ended 5
+check "a second start ends ($status)" [ "$status" = 0 ]
+sleep 0.5
+check "and brings the greeting to the front" [ "$(xdotool getactivewindow 2>/dev/null)" = "$win" ]
+kill "$cover"
+other=:$((${DISPLAY#:} + 1))
+Xvfb "$other" -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 &
+other_pid=$!
+for _ in $(seq 50); do DISPLAY=$other xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+DISPLAY=$other XDG_CONFIG_HOME=$config "$app" 2>/dev/null &
+pid=$!
+check "on another display a greeting of its own" \
+    env DISPLAY="$other" bash -c "$(declare -f visible); visible --classname zdravinky >/dev/null"
+kill "$pid" "$other_pid"
+pid=$first
+finish
+
+# 9. A session manager (xsm, with its proxy as a client that stays) never
+#    saves the greeting for a restored session.
+sm=$(mktemp -d)
+printf '[Path]\nLong=60\n' >"$sm/Zdravin.conf"
+printf 'smproxy\n%s\n' "$app" >"$sm/.xsmstartup"
+HOME=$sm SM_SAVE_DIR=$sm XDG_CONFIG_HOME=$sm xsm >/dev/null 2>&1 &
+xsm_pid=$!
+xsm_win=$(visible --name '^xsm: ')
+visible --classname zdravinky >/dev/null
+sleep 1
+# Its Checkpoint button, then the session's name and the dialog's Checkpoint button.
+xdotool windowactivate --sync "${xsm_win:-0}" mousemove --window "${xsm_win:-0}" 40 48 click 1 2>/dev/null
+dialog=$(visible --name '^Checkpoint$')
+xdotool mousemove --window "${dialog:-0}" 150 20 type s1 2>/dev/null
+xdotool mousemove --window "${dialog:-0}" 30 134 click 1 2>/dev/null
+for _ in $(seq 50); do [ -s "$sm/.XSM-s1" ] && break; sleep 0.1; done
+check "the session saved its clients ($(grep -A2 '^Program' "$sm/.XSM-s1" 2>/dev/null | grep -c smproxy))" grep -q smproxy "$sm/.XSM-s1"
+check "but not the greeting" [ "$(grep -c zdravinky "$sm/.XSM-s1" 2>/dev/null)" = 0 ]
+kill "$xsm_pid"
 x_server
+rm -rf "$sm"
+
+# 10. Without a display: one line and status 1; --version and --help still answer.
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$app" 2>&1)
+check "no display: status 1, one line ($out)" [ $? = 1 -a "$(wc -l <<<"$out")" = 1 ]
+check "--version without a display" grep -qx 'zdravinky [0-9.]*' <(env -u DISPLAY "$app" --version)
+check "--help without a display" env -u DISPLAY "$app" --help
+rm -rf "$XDG_RUNTIME_DIR"
 
 echo "$passes passed, $failures failed"
 [ "$failures" = 0 ]
