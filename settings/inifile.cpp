@@ -142,7 +142,8 @@ bool named(const Document &document, const Piece &piece, QByteArrayView name)
 QString valueOf(const Document &document, const Piece &piece)
 {
     const QByteArrayView line = QByteArrayView(document.text).sliced(piece.begin, piece.end - 1 - piece.begin);
-    return unquoted(decoded(line.sliced(line.indexOf('=') + 1)));
+    const QByteArrayView raw = trimmedBytes(line.sliced(line.indexOf('=') + 1));
+    return raw.startsWith('"') ? unquoted(decoded(raw)) : decoded(raw); // a long value is copied once
 }
 
 // The lines of a file, each ended by LF: CR LF and a lone CR end a line too.
