@@ -30,12 +30,9 @@ using Places = QList<Place>;
 Places placesOf(const IniFile::Document &document)
 {
     Places places;
-    for (const IniFile::Section &section : document) {
-        for (const IniFile::Line &line : section.lines) {
-            const Place place { section.name, line.key };
-            if (!line.key.isEmpty() && !places.contains(place))
-                places.append(place);
-        }
+    for (const Place &place : IniFile::entries(document)) {
+        if (!places.contains(place))
+            places.append(place);
     }
     return places;
 }

@@ -103,9 +103,9 @@ std::array<Form1::Binding, KeyCount> Form1::bindings()
         return Binding { [box](const QString &stored) { setComboText(box, stored); },
             [box] { return box->currentText(); } };
     };
-    const auto text = [](QPlainTextEdit *box) {
-        return Binding { [box](const QString &stored) { box->setPlainText(FormValues::boxLines(stored)); },
-            [box] { return boxText(box); } };
+    const auto text = [this](QPlainTextEdit *box) {
+        return Binding { [this, box](const QString &stored) { showText(box, stored); },
+            [this, box] { return textOf(box); } };
     };
     return { {
         check(Check5), // PictrureStrench
@@ -238,30 +238,33 @@ QString Form1::read(Key key, Reader reader) const
     return store_.ReadSetting(key, fallback(key, reader));
 }
 
-// A setting is stored only when the load showed it, or when the person
-// changed its control since: a load that failed halfway leaves design-time
-// values in the controls it did not reach, and storing those would wipe
-// what the person set.
-bool Form1::mayStore(Key key) const
-{
-    const int i = keyIndex(key);
-    return loaded_[i] || bindings_[i].text() != shownAtLoad_[i];
-}
-
+// What the person changed in the window is stored: it is the newest change.
+// A control the person left alone is stored only where the file still holds
+// what the window knows of it, so that what another copy of the program or
+// a hand edit changed meanwhile stays; and not at all where the load did not
+// get to it, as it then shows its design-time value, not the person's.
 void Form1::store(Key key)
 {
-    if (mayStore(key))
-        store_.WriteSetting(key, bindings_[keyIndex(key)].text());
+    const int i = keyIndex(key);
+    const QString text = bindings_[i].text();
+    if (text != base_[i])
+        store_.WriteSetting(key, text);
+    else if (!known_[i].known || !store_.WriteSettingIfStill(key, known_[i].stored, text))
+        return;
+    base_[i] = text;
+    known_[i] = { true, text };
 }
 
 void Form1::Form_Load()
 {
-    store_.reload(); // what another copy of the program or a hand edit changed meanwhile
-    loaded_ = {};
+    known_ = {};
     silently([&] {
+        // What another copy of the program or a hand edit changed meanwhile. A
+        // file that cannot be read now is no empty file: the load ends here.
+        store_.reload();
         for (Key key : AllKeys) {
             bindings_[keyIndex(key)].show(read(key, Reader::SettingsLoad));
-            loaded_[keyIndex(key)] = true;
+            known_[keyIndex(key)] = { true, store_.stored(key) };
             if (isTextKey(key))
                 kept_[keyIndex(key)] = read(key, Reader::SettingsLoad); // read again and kept for Storno
         }
@@ -276,7 +279,31 @@ void Form1::Form_Load()
         widenLists();
     });
     for (Key key : AllKeys)
-        shownAtLoad_[keyIndex(key)] = bindings_[keyIndex(key)].text();
+        base_[keyIndex(key)] = bindings_[keyIndex(key)].text();
+}
+
+// Qt takes seconds, for a long word minutes, to lay out a text box's line
+// of a million characters. A text longer than a box shows usefully is shown
+// cut short and read-only, and the window keeps it whole: stored again, it
+// is stored whole.
+void Form1::showText(QPlainTextEdit *box, const QString &stored)
+{
+    constexpr qsizetype MaxShown = 10000; // characters; the greeting shows far fewer
+    std::optional<QString> &whole = wholeText_[box == Text1 ? 0 : 1];
+    whole.reset();
+    QString shown = stored;
+    if (stored.size() > MaxShown) {
+        whole = stored;
+        shown = stored.left(stored[MaxShown - 1].isHighSurrogate() ? MaxShown - 1 : MaxShown) + u'…';
+    }
+    box->setReadOnly(bool(whole));
+    box->setPlainText(FormValues::boxLines(shown));
+}
+
+QString Form1::textOf(const QPlainTextEdit *box) const
+{
+    const std::optional<QString> &whole = wholeText_[box == Text1 ? 0 : 1];
+    return whole ? *whole : boxText(box);
 }
 
 // Decoded no larger than the preview shows it, in device pixels.
@@ -354,10 +381,14 @@ void Form1::Command2_Click()
         greeting_.setTextFontSize(toSingle(read(Key::Size, Reader::Storno)));
         greeting_.setTextColor(toInt32(read(Key::Color, Reader::Storno)));
     });
+    // A kept text goes back only where the file still holds what the window
+    // knows of it: what the load read, or what Použít stored. A text that
+    // someone else changed meanwhile stays.
     silently([&] {
         forEachTextKey([&](Key key) {
-            if (const std::optional<QString> &kept = kept_[keyIndex(key)])
-                store_.WriteSetting(key, *kept);
+            const int i = keyIndex(key);
+            if (kept_[i] && known_[i].known && store_.WriteSettingIfStill(key, known_[i].stored, *kept_[i]))
+                known_[i].stored = kept_[i];
         });
         greeting_.centreText();
     });
@@ -367,8 +398,10 @@ void Form1::Command2_Click()
 void Form1::Command6_Click()
 {
     silently([&] {
-        for (Key key : AllKeys)
+        for (Key key : AllKeys) {
             store_.RemoveSetting(key);
+            known_[keyIndex(key)] = { true, std::nullopt };
+        }
         Form_Load();
     });
 }

@@ -83,12 +83,13 @@ private:
     void onKeyDown(QWidget *control, std::function<void(int KeyCode, int Shift)> handler);
 
     QString read(Key key, Reader reader) const;
-    bool mayStore(Key key) const;
     void textGotFocus(const QObject *box); // Text1_GotFocus or Text2_GotFocus
     void store(Key key);
     void applyLook();
     void showPreview(const QString &path);
     void showColorSample(qint32 color);
+    void showText(QPlainTextEdit *box, const QString &stored);
+    QString textOf(const QPlainTextEdit *box) const;
     void govern(QCheckBox *box, std::initializer_list<QWidget *> controls, QWidget *focusTarget);
     void confirmOnEnter(int KeyCode);
     void unload();
@@ -97,11 +98,22 @@ private:
     GreetingTarget &greeting_;
     CommonDialog &CommonDialog1;
     std::array<Binding, KeyCount> bindings_;
-    // What the last load did: the keys whose step completed, what every
-    // control showed when it ended, and the eight kept texts.
-    std::array<bool, KeyCount> loaded_ {};
-    std::array<QString, KeyCount> shownAtLoad_;
+    // What the file holds for a key as far as this window knows: what the
+    // last load read (not known when the load did not get to the key), then
+    // what each write of the window stored.
+    struct Known
+    {
+        bool known = false;
+        std::optional<QString> stored; // nothing: absent
+    };
+    std::array<Known, KeyCount> known_;
+    // What each control held when the window last loaded or stored it: a
+    // control that holds something else now was changed by the person.
+    std::array<QString, KeyCount> base_;
+    // The eight kept texts, for Storno.
     std::array<std::optional<QString>, KeyCount> kept_;
+    // The whole text of a text box that shows only its beginning.
+    std::array<std::optional<QString>, 2> wholeText_;
     std::vector<std::pair<QObject *, std::function<void(int, int)>>> keyDown_;
     QPlainTextEdit *selectOnRelease_ = nullptr; // a text box the mouse is bringing the focus to
 };

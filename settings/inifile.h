@@ -3,8 +3,10 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <optional>
+#include <utility>
 
 // The settings file: a UTF-8 INI file that people edit by hand, so every
 // value is an exact text.
@@ -23,37 +25,53 @@
 // unreadable lines. It writes LF line ends and no byte order mark. A changed
 // value is written unquoted when that reads back the same and is easy to
 // read, otherwise quoted.
+//
+// A file is held compactly, as its bytes and a list of pieces: a section
+// header, a key=value line, or a run of lines that hold neither. Reading,
+// changing and writing a file cost time and memory in proportion to its size,
+// however many lines, keys or duplicates it holds.
 namespace IniFile {
 
-struct Line
+struct Piece
 {
-    QString key; // empty for a comment, a blank line or an unreadable line
-    QString value;
-    QByteArray raw; // the line as read, without its line end; empty for an entry set since
+    enum Kind : quint8 {
+        Lines, // lines that hold no value
+        Header, // a [section] line
+        NewHeader, // a [section] line added since, set off from what goes before by a blank line
+        Entry, // a key=value line
+    };
+    // The piece's lines with their LF ends in Document::text. Files are far
+    // smaller than 1 GiB; a long file holds many pieces, each eight bytes.
+    quint32 begin = 0;
+    quint32 end : 30;
+    Kind kind : 2;
 };
+static_assert(sizeof(Piece) == 8);
 
-struct Section
+struct Document
 {
-    QString name; // empty for the lines before the first section header
-    QByteArray header; // the header line as read; empty for a section added since
-    QList<Line> lines;
+    // The lines as read, each ended by LF, and what was set since; the pieces,
+    // in file order, say which bytes the file holds.
+    QByteArray text;
+    QList<Piece> pieces;
 };
 
 } // namespace IniFile
 
-// Moved in memory as plain bytes when a long file's lists grow.
-Q_DECLARE_TYPEINFO(IniFile::Line, Q_RELOCATABLE_TYPE);
-Q_DECLARE_TYPEINFO(IniFile::Section, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(IniFile::Piece, Q_PRIMITIVE_TYPE);
 
 namespace IniFile {
-
-// A section name may occur more than once; its keys are then read as one.
-using Document = QList<Section>;
 
 Document parse(const QByteArray &bytes);
 QByteArray serialize(const Document &document);
 
+// A section name may occur more than once; its keys are then read as one.
 std::optional<QString> value(const Document &document, const QString &section, const QString &key);
+// The values of many keys of one section, in one pass.
+QList<std::optional<QString>> values(const Document &document, const QString &section, const QStringList &keys);
+// Every (section, key) that holds a value, in file order, duplicates included.
+QList<std::pair<QString, QString>> entries(const Document &document);
+
 // Both return true when the document changed.
 bool setValue(Document &document, const QString &section, const QString &key, const QString &value);
 bool remove(Document &document, const QString &section, const QString &key);

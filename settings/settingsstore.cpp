@@ -3,17 +3,20 @@
 #include "platform/errortrap.h"
 #include "settings/inifile.h"
 
-#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QRandomGenerator>
-#include <QStandardPaths>
+#include <QRegularExpression>
 #include <cerrno>
+#include <chrono>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -26,10 +29,13 @@ class SettingsStore::Backend
 {
 public:
     virtual ~Backend() = default;
-    virtual Values load() = 0;
-    // Applies the change (nullopt removes) and returns everything now stored,
-    // or throws StepFailed and changes nothing.
-    virtual Values change(Key key, const std::optional<QString> &value) = 0;
+    // Nothing when the values cannot be read.
+    virtual std::optional<Values> load() = 0;
+    // Makes the change unless it is made only where the file still holds a
+    // text and the file holds another; returns whether it made it, with
+    // everything now stored in `now`. Throws StepFailed and changes nothing
+    // when it cannot.
+    virtual bool change(const Change &change, Values &now) = 0;
 };
 
 namespace {
@@ -37,36 +43,19 @@ namespace {
 // Long enough for another copy of the program to finish its write, ms.
 constexpr int LockTimeoutMs = 5000;
 // How long to sleep between tries while another copy holds the lock, ms.
-constexpr int LockRetryMs = 10;
-// A live QLockFile writes its process id into the lock file a moment after
-// creating it, so an empty lock file this old was left by a killed copy, ms.
-constexpr int EmptyLockStaleMs = 1000;
+constexpr int LockRetryMs = 1;
 // Links followed to the file they name, at most (a loop of links ends too).
 constexpr int MaxLinks = 40;
 
-// Waits while another copy of the program holds the lock, and only then:
-// a folder the user cannot write or a full disk fails at once. QLockFile
-// removes the lock of a copy that no longer runs, but one killed between
-// creating the lock file and writing into it leaves an empty file, which
-// QLockFile would only take for stale after 30 seconds.
-bool lock(QLockFile &lock, const QString &lockPath)
+QByteArray encoded(const QString &path)
 {
-    const QDeadlineTimer deadline(LockTimeoutMs);
-    while (!lock.tryLock(LockRetryMs)) {
-        if (lock.error() != QLockFile::LockFailedError || deadline.hasExpired())
-            return false;
-        const QFileInfo info(lockPath);
-        if (info.exists() && info.size() == 0
-            && info.lastModified().msecsTo(QDateTime::currentDateTime()) > EmptyLockStaleMs)
-            QFile::remove(lockPath);
-    }
-    return true;
+    return QFile::encodeName(path);
 }
 
 // Closes the file descriptor it holds when it goes.
 struct Descriptor
 {
-    explicit Descriptor(int fd)
+    explicit Descriptor(int fd = -1)
         : fd(fd)
     { }
     ~Descriptor()
@@ -81,37 +70,160 @@ struct Descriptor
     int fd;
 };
 
+int openFile(const QByteArray &name, int flags, mode_t mode = 0)
+{
+    int fd;
+    do
+        fd = ::open(name.constData(), flags | O_CLOEXEC | O_NOCTTY, mode);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+bool sameFile(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// The lock every copy of the program takes before it changes the file: an
+// advisory lock (flock) on the file `Zdravin.conf.lock` beside it. The kernel
+// drops it when its holder ends, however it ends, so no copy killed while
+// writing ever leaves a lock that blocks, and one that a person or another
+// user left behind is simply taken. The lock file is removed again while it
+// is held, and a copy that then gets the lock of a removed file tries again
+// on the file now there.
+//
+// Older versions of the program used QLockFile on the same path, which
+// creates the file exclusively, holds flock and fcntl locks on it and removes
+// it when done; it removes a lock left behind only when it can take those
+// locks itself. So an older and a newer copy running at once wait for each
+// other: the newer one for the older one's flock, the older one for the
+// file to go.
+class FileLock
+{
+public:
+    explicit FileLock(const QString &path)
+        : name_(encoded(path))
+    {
+        const QDeadlineTimer deadline(LockTimeoutMs);
+        while (!tryLock()) {
+            if (deadline.hasExpired())
+                fail("the settings are locked");
+            std::this_thread::sleep_for(std::chrono::milliseconds(LockRetryMs));
+        }
+    }
+
+    ~FileLock()
+    {
+        // Removed only while held, and only if it is still this lock file. A
+        // lock file that cannot be removed is no harm: the next copy takes it.
+        struct stat now = {}, mine = {};
+        if (::fstat(lock_.fd, &mine) == 0 && ::lstat(name_.constData(), &now) == 0 && sameFile(now, mine))
+            ::unlink(name_.constData());
+    }
+
+    FileLock(const FileLock &) = delete;
+    FileLock &operator=(const FileLock &) = delete;
+
+private:
+    // True once locked; false while another copy holds the lock. Fails at
+    // once for anything else.
+    bool tryLock()
+    {
+        struct stat info = {};
+        if (::lstat(name_.constData(), &info) == 0 && !S_ISREG(info.st_mode)) {
+            takeOver(info); // a folder, a FIFO, a link: no lock of ours, nor anyone's
+            return false;
+        }
+        // Opened as it is, never waiting and never through a link; a lock file
+        // another user left behind, which this one may not write, is locked
+        // read-only.
+        Descriptor file(openFile(name_, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK, 0666));
+        if (file.fd < 0 && errno == EACCES) {
+            file.fd = openFile(name_, O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+            if (file.fd < 0 && errno == ENOENT)
+                fail("cannot lock the settings"); // a folder this user may not write
+        }
+        if (file.fd < 0) {
+            if ((errno != EACCES && errno != ELOOP) || ::lstat(name_.constData(), &info) != 0)
+                fail("cannot lock the settings");
+            takeOver(info); // a lock this user may not even read, or a link made meanwhile
+            return false;
+        }
+        if (::fstat(file.fd, &info) != 0)
+            fail("cannot lock the settings");
+        if (!S_ISREG(info.st_mode)) {
+            takeOver(info);
+            return false;
+        }
+        if (::flock(file.fd, LOCK_EX | LOCK_NB) != 0) {
+            if (errno != EWOULDBLOCK && errno != EINTR)
+                fail("cannot lock the settings");
+            return false;
+        }
+        struct stat now = {};
+        if (::lstat(name_.constData(), &now) != 0 || !sameFile(now, info))
+            return false; // its holder removed it meanwhile: the lock is the file there now
+        lock_.fd = std::exchange(file.fd, -1);
+        return true;
+    }
+
+    // Removes what is at the lock path but no lock this copy can take: a
+    // folder (when empty), a FIFO or another file that is no regular file, a
+    // link, or a lock file this user may not read. Nobody holds a lock file for
+    // more than a moment, so one that is older than the longest wait is left
+    // behind; a newer one is waited for. Fails at once when it cannot be
+    // removed.
+    void takeOver(const struct stat &info)
+    {
+        const bool unreadableLock = S_ISREG(info.st_mode);
+        if (unreadableLock && ::time(nullptr) - info.st_mtime <= LockTimeoutMs / 1000)
+            return;
+        if ((S_ISDIR(info.st_mode) ? ::rmdir(name_.constData()) : ::unlink(name_.constData())) != 0 && errno != ENOENT)
+            fail("cannot take over the lock of the settings");
+    }
+
+    QByteArray name_;
+    Descriptor lock_;
+};
+
 // Nothing for a file that does not exist yet; nullopt for one that cannot be
 // read or is no settings file at all: a folder, a FIFO, a device, a file over
 // the size limit. Reads at most the limit and one byte, and never waits.
-std::optional<IniFile::Document> read(const QString &path)
+std::optional<QByteArray> read(const QString &path)
 {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = encoded(path);
     auto absent = [] { return errno == ENOENT || errno == ENOTDIR; };
     struct stat info = {};
     if (::stat(name.constData(), &info) != 0)
-        return absent() ? std::optional(IniFile::Document {}) : std::nullopt;
+        return absent() ? std::optional(QByteArray()) : std::nullopt;
     if (!S_ISREG(info.st_mode) || info.st_size > SettingsStore::MaxFileSize)
         return std::nullopt; // opening a FIFO would wait for a writer, a device never ends
     // Non-blocking and checked again, in case the path became one of those meanwhile.
-    const Descriptor file(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const Descriptor file(openFile(name, O_RDONLY | O_NONBLOCK));
     if (file.fd < 0)
-        return absent() ? std::optional(IniFile::Document {}) : std::nullopt;
+        return absent() ? std::optional(QByteArray()) : std::nullopt;
     if (::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
-    QByteArray bytes;
-    char buffer[16 * 1024];
-    while (bytes.size() <= SettingsStore::MaxFileSize) {
-        const ssize_t count = ::read(file.fd, buffer, sizeof buffer);
+    // One byte more than the file holds tells a file that grew meanwhile.
+    QByteArray bytes(qsizetype(std::min<qint64>(info.st_size, SettingsStore::MaxFileSize)) + 1, Qt::Uninitialized);
+    qsizetype size = 0;
+    for (;;) {
+        if (size == bytes.size()) {
+            if (size > SettingsStore::MaxFileSize)
+                return std::nullopt;
+            bytes.resize(std::min<qsizetype>(2 * size, SettingsStore::MaxFileSize + 1));
+        }
+        const ssize_t count = ::read(file.fd, bytes.data() + size, size_t(bytes.size() - size));
         if (count < 0 && errno == EINTR)
             continue;
         if (count < 0)
-            return std::nullopt;
+            return std::nullopt; // EIO, ESTALE: what the file holds is not known
         if (count == 0)
-            return IniFile::parse(bytes);
-        bytes.append(buffer, count);
+            break;
+        size += count;
     }
-    return std::nullopt;
+    bytes.truncate(size);
+    return bytes;
 }
 
 // The file a path names, after links: a change is written there, so that a
@@ -138,45 +250,79 @@ bool writeAll(int fd, QByteArrayView bytes)
 }
 
 // Gives a new file the old one's owner and group where the process may: root
-// always, an ordinary user only a group of their own.
-void keepOwner(int fd, const struct stat &old)
+// always, an ordinary user only a group of their own. Where it may not, the
+// file becomes the user's own, as every file they write.
+bool keepOwner(int fd, const struct stat &old)
 {
-    if (::fchown(fd, old.st_uid, old.st_gid) != 0 && ::fchown(fd, uid_t(-1), old.st_gid) != 0)
-        return; // the file is the user's own, as every file they write
+    if (::fchown(fd, old.st_uid, old.st_gid) == 0)
+        return true;
+    return errno == EPERM && (::fchown(fd, uid_t(-1), old.st_gid) == 0 || errno == EPERM);
+}
+
+// A new file is written beside the file it replaces, under a name that tells
+// it is one: ".Zdravin.conf.<7 random letters or digits>.new".
+QString temporaryName(const QString &fileName, quint32 random)
+{
+    return u'.' + fileName + u'.' + QString::number(random, 36).rightJustified(7, u'0') + QStringLiteral(".new");
+}
+
+// Removes the new files that copies of the program killed while writing left
+// beside the file. Every copy writes one only while it holds the lock, so
+// under the lock none of them is anyone's work in progress.
+void removeLeftovers(const QString &folder, const QString &fileName)
+{
+    const QRegularExpression leftover(QRegularExpression::anchoredPattern(
+        QStringLiteral("\\.") + QRegularExpression::escape(fileName) + QStringLiteral("\\.[0-9a-z]{7}\\.new")));
+    DIR *dir = ::opendir(encoded(folder).constData());
+    if (!dir)
+        return;
+    while (const dirent *entry = ::readdir(dir)) {
+        if (leftover.match(QFile::decodeName(entry->d_name)).hasMatch())
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
 }
 
 // Replaces the file (or creates it, when `old` is null) by one holding the
 // bytes, all or nothing: a new file beside it gets the old one's mode and,
 // where the process may set them, owner and group, and is renamed over the
-// old one only once every byte is written and flushed to the disk. A nearly
+// old one only once every byte is written and flushed to the disk; then the
+// folder is flushed, so that the rename itself survives a power cut. A nearly
 // full disk takes part of a write and refuses the rest, so every step is
 // checked.
 bool replaceFile(const QString &path, const QByteArray &bytes, const struct stat *old)
 {
-    const QByteArray name = QFile::encodeName(path);
+    const QFileInfo info(path);
+    const QByteArray name = encoded(path);
     QByteArray temporary;
-    Descriptor file(-1);
+    Descriptor file;
     while (file.fd < 0) {
-        temporary = name + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36);
-        file.fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, old ? 0600 : 0666);
+        temporary
+            = encoded(info.dir().filePath(temporaryName(info.fileName(), QRandomGenerator::global()->generate())));
+        file.fd = openFile(temporary, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, old ? 0600 : 0666);
         if (file.fd < 0 && errno != EEXIST)
             return false;
     }
-    if (old)
-        keepOwner(file.fd, *old);
-    const bool replaced = (!old || ::fchmod(file.fd, old->st_mode & 07777) == 0) && writeAll(file.fd, bytes)
-        && ::fsync(file.fd) == 0 && file.close() && ::rename(temporary.constData(), name.constData()) == 0;
-    if (!replaced)
+    const bool replaced = (!old || (keepOwner(file.fd, *old) && ::fchmod(file.fd, old->st_mode & 07777) == 0))
+        && writeAll(file.fd, bytes) && ::fsync(file.fd) == 0 && file.close()
+        && ::rename(temporary.constData(), name.constData()) == 0;
+    if (!replaced) {
         ::unlink(temporary.constData());
-    return replaced;
+        return false;
+    }
+    // The file is replaced whatever this says: a folder that cannot be flushed
+    // is flushed by the system later.
+    const Descriptor folder(openFile(encoded(info.absolutePath()), O_RDONLY | O_DIRECTORY));
+    if (folder.fd >= 0)
+        ::fsync(folder.fd);
+    return true;
 }
 
-// The INI file. A change is made under a lock file: the file is read again,
-// so that what other copies of the program wrote meanwhile is kept, and the
+// The INI file. A change is made under a lock: the file is read again, so
+// that what other copies of the program wrote meanwhile is kept, and the
 // whole new file replaces the old one in one rename, so that a crash, a kill
-// or a full disk leaves the old file or the new one, never a torn one. A lock
-// left by a killed copy does not block: see lock() above. Only a regular file
-// is ever read or replaced.
+// or a full disk leaves the old file or the new one, never a torn one. Only a
+// regular file is ever read or replaced.
 class IniBackend : public SettingsStore::Backend
 {
 public:
@@ -184,58 +330,102 @@ public:
         : path_(path)
     { }
 
-    SettingsStore::Values load() override
+    std::optional<SettingsStore::Values> load() override
     {
-        const std::optional<IniFile::Document> document = read(path_);
-        return document ? valuesOf(*document) : SettingsStore::Values {};
+        const std::optional<File> file = parsed(read(path_));
+        if (!file)
+            return std::nullopt;
+        return file->values;
     }
 
-    SettingsStore::Values change(Key key, const std::optional<QString> &value) override
+    bool change(const SettingsStore::Change &change, SettingsStore::Values &now) override
     {
+        const QString name = keyName(change.key);
+        // Removing what the file does not hold needs no folder, no lock and no write.
+        if (!change.value) {
+            const std::optional<File> before = parsed(read(path_));
+            if (!before)
+                fail("cannot read the settings");
+            if (!before->values[keyIndex(change.key)]) {
+                now = before->values;
+                return !change.onlyIfStill || !change.expected;
+            }
+        }
+        const QString target = linkTarget(path_);
         // A file that cannot be read is never replaced (that would lose what it
         // holds), and one that is no settings file at all gets no lock beside it.
-        const std::optional<IniFile::Document> now = read(path_);
-        if (!now)
-            fail("cannot read the settings");
-        // Removing what the file does not hold needs no folder, no lock and no write.
-        if (!value && !IniFile::value(*now, Store::Section, keyName(key)))
-            return valuesOf(*now);
-        const QString target = linkTarget(path_);
-        if (!QDir().mkpath(QFileInfo(target).absolutePath()))
+        struct stat old = {};
+        const QByteArray targetName = encoded(target);
+        if (::stat(targetName.constData(), &old) == 0
+                ? !S_ISREG(old.st_mode) || old.st_size > SettingsStore::MaxFileSize
+                : errno != ENOENT)
+            fail("no settings file, or one that cannot be read");
+        const QString folder = QFileInfo(target).absolutePath();
+        if (!QDir().mkpath(folder))
             fail("cannot create the settings folder");
-        const QString lockPath = target + QStringLiteral(".lock");
-        QLockFile fileLock(lockPath);
-        if (!lock(fileLock, lockPath))
-            fail("the settings are locked");
-        std::optional<IniFile::Document> document = read(target);
-        if (!document)
+        const FileLock lock(target + QStringLiteral(".lock"));
+        const std::optional<File> file = parsed(read(target));
+        if (!file)
             fail("cannot read the settings");
-        const bool changed = value ? IniFile::setValue(*document, Store::Section, keyName(key), *value)
-                                   : IniFile::remove(*document, Store::Section, keyName(key));
-        if (changed) {
-            const QByteArray name = QFile::encodeName(target);
-            struct stat old = {};
-            const bool exists = ::stat(name.constData(), &old) == 0;
-            // Replacing a file takes only a writable folder; a read-only file is
-            // left alone, as an editor leaves it.
-            if (exists && ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0)
-                fail("the settings file is read-only");
-            if (!replaceFile(target, IniFile::serialize(*document), exists ? &old : nullptr))
-                fail("cannot save the settings");
-        }
-        return valuesOf(*document);
+        now = file->values;
+        if (change.onlyIfStill && now[keyIndex(change.key)] != change.expected)
+            return false;
+        IniFile::Document document = file->document;
+        const bool changed = change.value ? IniFile::setValue(document, Store::Section, name, *change.value)
+                                          : IniFile::remove(document, Store::Section, name);
+        if (!changed)
+            return true;
+        const QByteArray bytes = IniFile::serialize(document);
+        if (bytes.size() > SettingsStore::MaxFileSize)
+            fail("the settings would grow too large to be read"); // as a full disk
+        const bool replacing = ::stat(targetName.constData(), &old) == 0;
+        if (!replacing && errno != ENOENT)
+            fail("cannot read the settings");
+        // Replacing a file takes only a writable folder; a read-only file is
+        // left alone, as an editor leaves it.
+        if (replacing && ::faccessat(AT_FDCWD, targetName.constData(), W_OK, AT_EACCESS) != 0)
+            fail("the settings file is read-only");
+        removeLeftovers(folder, QFileInfo(target).fileName());
+        if (!replaceFile(target, bytes, replacing ? &old : nullptr))
+            fail("cannot save the settings");
+        now[keyIndex(change.key)] = change.value;
+        last_ = File { bytes, document, now };
+        return true;
     }
 
 private:
+    // What a file holds, read.
+    struct File
+    {
+        QByteArray bytes;
+        IniFile::Document document;
+        SettingsStore::Values values;
+    };
+
+    // A file found as this copy last read or wrote it is not parsed again: the
+    // writes of one OK find it so, one after the other.
+    std::optional<File> parsed(const std::optional<QByteArray> &bytes)
+    {
+        if (bytes && (!last_ || last_->bytes != *bytes)) {
+            const IniFile::Document document = IniFile::parse(*bytes);
+            last_ = File { *bytes, document, valuesOf(document) };
+        }
+        return bytes ? last_ : std::nullopt;
+    }
+
     static SettingsStore::Values valuesOf(const IniFile::Document &document)
     {
+        QStringList names;
+        for (Key key : AllKeys)
+            names.append(keyName(key));
+        const QList<std::optional<QString>> found = IniFile::values(document, Store::Section, names);
         SettingsStore::Values values;
-        for (int i = 0; i < KeyCount; ++i)
-            values[i] = IniFile::value(document, Store::Section, keyName(Key(i)));
+        std::copy(found.begin(), found.end(), values.begin());
         return values;
     }
 
     QString path_;
+    std::optional<File> last_;
 };
 
 #ifdef Q_OS_WIN
@@ -246,7 +436,7 @@ private:
 class RegistryBackend : public SettingsStore::Backend
 {
 public:
-    SettingsStore::Values load() override
+    std::optional<SettingsStore::Values> load() override
     {
         const std::unique_ptr<QSettings> settings = open();
         SettingsStore::Values values;
@@ -258,17 +448,21 @@ public:
         return values;
     }
 
-    SettingsStore::Values change(Key key, const std::optional<QString> &value) override
+    bool change(const SettingsStore::Change &change, SettingsStore::Values &now) override
     {
+        now = *load();
+        if (change.onlyIfStill && now[keyIndex(change.key)] != change.expected)
+            return false;
         const std::unique_ptr<QSettings> settings = open();
-        if (value)
-            settings->setValue(keyName(key), *value);
+        if (change.value)
+            settings->setValue(keyName(change.key), *change.value);
         else
-            settings->remove(keyName(key));
+            settings->remove(keyName(change.key));
         settings->sync();
         if (settings->status() != QSettings::NoError)
             fail("cannot save the settings");
-        return load();
+        now = *load();
+        return true;
     }
 
 private:
@@ -297,8 +491,12 @@ SettingsStore &SettingsStore::user()
 
 QString SettingsStore::userFilePath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/' + Store::AppName
-        + QStringLiteral(".conf");
+    // A relative XDG_CONFIG_HOME is no setting at all (XDG Base Directory):
+    // it would name another folder in every folder the program starts in.
+    const QString configHome = QFile::decodeName(qgetenv("XDG_CONFIG_HOME"));
+    const QString folder
+        = QDir::isAbsolutePath(configHome) ? configHome : QDir::homePath() + QStringLiteral("/.config");
+    return folder + u'/' + Store::AppName + QStringLiteral(".conf");
 }
 
 SettingsStore::SettingsStore(const QString &iniFilePath)
@@ -308,34 +506,51 @@ SettingsStore::SettingsStore(const QString &iniFilePath)
 SettingsStore::SettingsStore(std::unique_ptr<Backend> backend)
     : backend_(std::move(backend))
 {
-    reload();
+    // A file that cannot be read gives every reader its fallback.
+    if (const std::optional<Values> values = backend_->load())
+        values_ = *values;
 }
 
 SettingsStore::~SettingsStore() = default;
 
 QString SettingsStore::ReadSetting(Key key, const QString &fallback) const
 {
-    const std::optional<QString> &value = values_[keyIndex(key)];
-    return value ? *value : fallback;
+    return stored(key).value_or(fallback);
+}
+
+std::optional<QString> SettingsStore::stored(Key key) const
+{
+    return values_[keyIndex(key)];
 }
 
 void SettingsStore::WriteSetting(Key key, const QString &value)
 {
-    change(key, value);
+    change({ key, value, false, std::nullopt });
 }
 
 void SettingsStore::RemoveSetting(Key key)
 {
-    change(key, std::nullopt);
+    change({ key, std::nullopt, false, std::nullopt });
+}
+
+bool SettingsStore::WriteSettingIfStill(Key key, const std::optional<QString> &expected, const QString &value)
+{
+    return change({ key, value, true, expected });
 }
 
 void SettingsStore::reload()
 {
-    values_ = backend_->load();
+    const std::optional<Values> values = backend_->load();
+    if (!values)
+        fail("cannot read the settings");
+    values_ = *values;
 }
 
-// Only a change that reached the disk reaches the in-memory copy.
-void SettingsStore::change(Key key, const std::optional<QString> &value)
+// Only what the file holds reaches the in-memory copy.
+bool SettingsStore::change(const Change &change)
 {
-    values_ = backend_->change(key, value);
+    Values now = values_;
+    const bool made = backend_->change(change, now);
+    values_ = now;
+    return made;
 }

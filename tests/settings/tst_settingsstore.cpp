@@ -1,12 +1,18 @@
+#include "common/faults.h"
 #include "common/tempstore.h"
 #include "common/testsupport.h"
 #include "platform/errortrap.h"
 #include "settings/inifile.h"
+#include "storewriter.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
 #include <sys/stat.h>
+#include <unistd.h>
 
 // The settings file as people edit it, and what the store makes of it.
 class tst_SettingsStore : public QObject
@@ -77,6 +83,75 @@ private Q_SLOTS:
         }
     }
 
+    void everyCallOfASaveFails_data()
+    {
+        QTest::addColumn<QByteArray>("before"); // null: no file yet
+        QTest::addColumn<QString>("value"); // of Text1; null: removed
+        QTest::newRow("a key changed") << QByteArray("[Path]\nText1=a\n; ručně\n") << QString("b");
+        QTest::newRow("the first key") << QByteArray() << QString("b");
+        QTest::newRow("a key removed") << QByteArray("[Path]\nText1=a\n") << QString();
+    }
+
+    // Each system call of one save fails in turn. The file is then the old
+    // one or the new one, byte for byte, as the save reports, with the old
+    // one's mode and owner; a failing call on the file, on the new file or
+    // taking the lock fails the save. Nothing is left beside the file but
+    // what a failing removal could not remove, and the next save works and
+    // clears it, with a new file that a killed copy left (never a file of the
+    // user's own).
+    void everyCallOfASaveFails()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, value);
+        IniFile::Document document = IniFile::parse(before);
+        value.isNull() ? IniFile::remove(document, Store::Section, "Text1")
+                       : IniFile::setValue(document, Store::Section, "Text1", value);
+        const QByteArray after = IniFile::serialize(document);
+        const QRegularExpression mustFail(R"(^(?!close|unlink).* (Zdravin\.conf|\..*\.new)$|^flock .*\.lock$)");
+        const QStringList mine = { "Zdravin.conf", "Zdravin.conf.bak" }, killed = { ".Zdravin.conf.0123xyz.new" };
+        QStringList calls;
+        for (int n = 1;; ++n) {
+            TempStore temp;
+            const QString path = temp.filePath();
+            const QDir folder = QFileInfo(path).dir();
+            QVERIFY(QFile(path + ".bak").open(QIODevice::WriteOnly)
+                && QFile(folder.filePath(killed[0])).open(QIODevice::WriteOnly));
+            if (!before.isNull()) // a file of another user (root may keep its owner) that others may not read
+                temp.setFileText(before),
+                    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+            QVERIFY(before.isNull() || ::geteuid() != 0 || ::chown(QFile::encodeName(path), 65534, 65534) == 0);
+            const auto look = [&] { // mode, owner and group
+                const QFileInfo file(path);
+                return QStringLiteral("%1 %2 %3").arg(file.permissions()).arg(file.ownerId()).arg(file.groupId());
+            };
+            const QString old = look();
+            SettingsStore &store = temp.store();
+            const auto save = [&](const QString &text) {
+                return silently(
+                    [&] { text.isNull() ? store.RemoveSetting(Key::Text1) : store.WriteSetting(Key::Text1, text); });
+            };
+            Faults::arm(n);
+            const bool saved = save(value);
+            const auto [counted, call] = Faults::disarm();
+            if (counted < n)
+                break; // every call of the save has failed once
+            calls << call;
+            QVERIFY2(temp.fileText() == (saved ? after : before) && !(saved && mustFail.match(call).hasMatch()),
+                qPrintable(call));
+            QVERIFY2(!saved || before.isNull() || look() == old, qPrintable(call));
+            QCOMPARE(store.ReadSetting(Key::Text1, "-"),
+                IniFile::value(IniFile::parse(temp.fileText()), Store::Section, "Text1").value_or("-"));
+            for (const QString &left : folder.entryList(QDir::Files | QDir::Hidden))
+                QVERIFY2((mine + killed).contains(left)
+                        || (call.endsWith(left) && (call.startsWith("unlink") || left.endsWith(".lock"))),
+                    qPrintable(call + " left " + left));
+            QVERIFY2(save("c"), qPrintable(call));
+            QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), mine);
+        }
+        // The folder is flushed after the rename, so that a power cut cannot take the rename back.
+        QVERIFY(calls.indexOf(QRegularExpression("fsync tst_.*")) > calls.indexOf(QRegularExpression("rename .*")));
+    }
+
     // The store had read a good file when the path became something else.
     void oddFileIsNeverLostNorHangs_data()
     {
@@ -92,6 +167,7 @@ private Q_SLOTS:
         row("folder", "mkdir \"$0\"");
         row("folder is a file", "rmdir \"$(dirname \"$0\")\" && touch \"$(dirname \"$0\")\"");
         row("over 1 MiB", "{ echo [Path]; echo Size=50; head -c 1M /dev/zero; } >\"$0\"");
+        row("over 1 MiB with the change", "{ echo [Path]; head -c 1048569 /dev/zero | tr \\\\0 \\;; } >\"$0\"");
         row("link to a read-only file", "echo [Path] >$T && chmod 444 $T && ln -s $T \"$0\"", "Size=40\n");
         row("link to a file not there yet", "ln -s $T \"$0\"", "644\n[Path]\nSize=40\n");
     }
@@ -121,8 +197,81 @@ private Q_SLOTS:
         QCOMPARE(silently([&] { store.WriteSetting(Key::Size, "40"); }), !written.isEmpty());
         QCOMPARE(sh(look), before + written);
         QCOMPARE(store.ReadSetting(Key::Size, {}), written.isEmpty() ? "30" : "40");
-        store.reload();
-        QCOMPARE(store.ReadSetting(Key::Size, "none"), written.isEmpty() ? "none" : "40");
+        // A file that cannot be read is no empty one: what was read last stays.
+        const bool readable = !QFileInfo::exists(path) || (QFileInfo(path).isFile() && QFile(path).size() <= (1 << 20));
+        QCOMPARE(silently([&] { store.reload(); }), readable);
+        QCOMPARE(store.ReadSetting(Key::Size, "none"), !written.isEmpty() ? "40" : readable ? "none" : "30");
+    }
+
+    // As the XDG Base Directory rules say: a relative XDG_CONFIG_HOME is none.
+    void userFilePath()
+    {
+        const QByteArray home = qgetenv("HOME"), before = qgetenv("XDG_CONFIG_HOME");
+        const auto restore = qScopeGuard([&] { qputenv("HOME", home), qputenv("XDG_CONFIG_HOME", before); });
+        qputenv("HOME", "/home/x");
+        for (const char *configHome : { "/a/b", "a/b", "" }) {
+            qputenv("XDG_CONFIG_HOME", configHome);
+            QCOMPARE(SettingsStore::userFilePath(),
+                *configHome == '/' ? "/a/b/Zdravin.conf" : "/home/x/.config/Zdravin.conf");
+        }
+    }
+
+    void asAnotherUser_data()
+    {
+        QTest::addColumn<QString>("script"); // run by root in the settings folder
+        QTest::addColumn<int>("freeKiB"); // on a disk of its own; -1: no such disk
+        QTest::addColumn<int>("failing"); // writes that fail; -1: some, not all
+        QTest::addColumn<QStringList>("left"); // in the folder when some fail
+        const QStringList conf = { "Zdravin.conf" };
+        QTest::newRow("read-only folder") << "chmod 555 ." << -1 << KeyCount << conf;
+        QTest::newRow("read-only file") << "chmod 444 Zdravin.conf" << -1 << KeyCount << conf;
+        QTest::newRow("unreadable file") << "chmod 600 Zdravin.conf" << -1 << KeyCount << conf;
+        QTest::newRow("FIFO for a lock") << "mkfifo $L" << -1 << 0 << conf;
+        QTest::newRow("root's lock, left") << "echo 999999 >$L" << -1 << 0 << conf; // as QLockFile leaves it
+        QTest::newRow("root's old lock, unreadable")
+            << "echo 1 >$L && touch -d '-1 min' $L && chmod 600 $L" << -1 << 0 << conf;
+        QTest::newRow("folder for a lock") << "mkdir $L" << -1 << 0 << conf;
+        QTest::newRow("folder for a lock, not empty")
+            << "mkdir $L && touch $L/x" << -1 << KeyCount << QStringList { "Zdravin.conf", "Zdravin.conf.lock" };
+        // 2: the first write fails; 13: a short write; 100: room for all
+        for (const auto &[kib, failing] : { std::pair(0, KeyCount), { 2, KeyCount }, { 13, -1 }, { 100, 0 } })
+            QTest::addRow("%d KiB free", kib) << "" << kib << failing << conf;
+    }
+
+    // User nobody (root may write anywhere, and use reserved blocks) writes
+    // every key, new to the file, once: each write reaches the file whole or
+    // leaves it as it was, byte for byte, and leaves nothing behind. Nothing
+    // that was left where the lock goes makes a write wait for good. The disk
+    // is an ext4 file system of 1 KiB blocks, filled up but for freeKiB.
+    void asAnotherUser()
+    {
+        QFETCH(QString, script);
+        QFETCH(int, freeKiB);
+        QFETCH(int, failing);
+        QFETCH(QStringList, left);
+        QTemporaryDir dir("/tmp/zdravinky-XXXXXX");
+        const QString disk = dir.filePath("disk");
+        const QByteArray before = "; upraveno ručně\n[Path]\n";
+        const auto unmount = qScopeGuard([&] { QProcess::execute("umount", { "-q", disk }); });
+        const char *prepare = R"sh(chmod 755 "$(dirname "$0")" && mkdir "$0"
+            [ $2 -lt 0 ] || { truncate -s512K $0.img && mkfs.ext4 -qF -b1024 -m0 -O^has_journal $0.img && mount -oloop $0.img $0; }
+            mkdir -m 777 "$0/config" && cd "$0/config" && printf %s "$3" >Zdravin.conf && chmod 666 Zdravin.conf
+            L=Zdravin.conf.lock && eval "$1"
+            # fills the disk up (dd stops when it is full), then frees what is to stay free
+            [ $2 -lt 0 ] || { head -c $2K /dev/zero >"$0/free" && dd if=/dev/zero of="$0/full" bs=1K 2>/dev/null || rm "$0/free"; }
+            exec setpriv --reuid=nobody --regid=nogroup --clear-groups "$4" Zdravin.conf 1 0 1 >/dev/null)sh";
+        const int failed = QProcess::execute(
+            "sh", { "-ec", prepare, disk, script, QString::number(freeKiB), before, STOREWRITER_PATH });
+        QVERIFY2(failing >= 0 ? failed == failing : failed > 0 && failed < KeyCount, "or the disk failed, or setpriv");
+        IniFile::Document expected = IniFile::parse(before); // with the keys written, the first ones
+        for (int i = 0; i < KeyCount - failed; ++i)
+            IniFile::setValue(expected, Store::Section, keyName(Key(i)), storeWriterValue(Key(i), 1));
+        QFile file(disk + "/config/Zdravin.conf");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), IniFile::serialize(expected));
+        QCOMPARE(
+            QDir(disk + "/config").entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+            failed ? left : QStringList { "Zdravin.conf" });
     }
 };
 
