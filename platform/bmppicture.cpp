@@ -39,8 +39,8 @@ Header readHeader(Bytes &bytes)
     const bool core = info == 12;
     if (!core && info != 40 && info != 52 && info != 56 && info != 108 && info != 124)
         fail("a BMP this program does not decode");
-    const qint64 width = core ? bytes.littleEndian(18, 2) : qint32(bytes.littleEndian(18, 4));
-    const qint64 height = core ? bytes.littleEndian(20, 2) : qint32(bytes.littleEndian(22, 4));
+    const qint64 width = core ? qint64(bytes.littleEndian(18, 2)) : qint64(qint32(bytes.littleEndian(18, 4)));
+    const qint64 height = core ? qint64(bytes.littleEndian(20, 2)) : qint64(qint32(bytes.littleEndian(22, 4)));
     const qint64 planes = bytes.littleEndian(core ? 22 : 26, 2);
     h.bitsPerPixel = int(bytes.littleEndian(core ? 24 : 28, 2));
     h.compression = core ? Rgb : int(bytes.littleEndian(30, 4));

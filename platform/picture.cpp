@@ -96,9 +96,9 @@ constexpr qint64 MaxShownBytes = qint64(32) << 20; // what shrinking to the show
 // camera's photo decodes in far less, so that it is there in the first frame.
 constexpr int MomentMs = 300;
 
-// Opens a regular file for reading. Anything else is refused without waiting
-// on it: opening a FIFO blocks until a writer comes, reading a device such as
-// /dev/zero never ends.
+// Opens a regular file for reading, unbuffered: the readers keep windows of
+// their own. Anything else is refused without waiting on it: opening a FIFO
+// blocks until a writer comes, reading a device such as /dev/zero never ends.
 bool openRegularFile(QFile &file, const QString &path)
 {
     if (!QFileInfo(path).isFile())
@@ -114,10 +114,10 @@ bool openRegularFile(QFile &file, const QString &path)
         ::close(fd);
         return false;
     }
-    return file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    return file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
 #else
     file.setFileName(path);
-    return file.open(QIODevice::ReadOnly);
+    return file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
 #endif
 }
 

@@ -46,8 +46,8 @@ bool runsToItsEnd(Bytes &bytes)
         const qint64 length = bytes.bigEndian(i, 4);
         if (length > 0x7FFFFFFF)
             return false;
-        if (bytes.bigEndian(i + 4, 4) == 0x49454E44) // IEND
-            return true;
+        if (bytes.bigEndian(i + 4, 4) == 0x49454E44) // IEND, with its checksum
+            return i + 12 <= bytes.size();
         i += 12 + length;
     }
     return false;
