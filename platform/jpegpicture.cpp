@@ -326,15 +326,22 @@ QImage decodeJpeg(QFile &file, const Layout &layout, const QRect &part, const QS
     const qreal factor = m / 8.0;
     PixelSink sink(
         scaled, QRectF(part.x() * factor, part.y() * factor, part.width() * factor, part.height() * factor), pixels);
-    JDIMENSION left = JDIMENSION(std::clamp(int(part.x() * factor), 0, scaled.width() - 1));
+    // Colours of fewer pixels (4:2:0, 4:2:2) are smoothed up from their
+    // neighbours: a block's worth more on each side keeps the part's edge
+    // pixels as the whole picture has them.
+    const int aroundX = info.max_h_samp_factor * info.min_DCT_scaled_size;
+    const int aroundY = info.max_v_samp_factor * info.min_DCT_scaled_size;
+    JDIMENSION left = JDIMENSION(std::clamp(int(part.x() * factor) - aroundX, 0, scaled.width() - 1));
     JDIMENSION width = JDIMENSION(
-        std::clamp(int(std::ceil((part.x() + part.width()) * factor)), int(left) + 1, scaled.width()) - int(left));
+        std::clamp(int(std::ceil((part.x() + part.width()) * factor)) + aroundX, int(left) + 1, scaled.width())
+        - int(left));
+    const int top = std::max(0, sink.firstRow() - aroundY);
     std::vector<QRgb> row(size_t(scaled.width()));
     auto *line = reinterpret_cast<JSAMPROW>(row.data());
     if (!decoder.guarded([&] { jpeg_crop_scanline(&info, &left, &width); })
-        || !decoder.guarded([&] { jpeg_skip_scanlines(&info, JDIMENSION(sink.firstRow())); }))
+        || !decoder.guarded([&] { jpeg_skip_scanlines(&info, JDIMENSION(top)); }))
         fail("picture data broken");
-    for (int y = sink.firstRow(); y < sink.endRow(); ++y) {
+    for (int y = top; y < sink.endRow(); ++y) {
         if (stopped() || !decoder.guarded([&] { jpeg_read_scanlines(&info, &line, 1); }))
             fail("picture data broken");
         if (cmyk) { // as Adobe writes it: inverted, the key a factor of the others

@@ -348,8 +348,8 @@ void tst_Platform::pictures()
 }
 
 // Every picture real encoders write, every EXIF orientation: decoded as Qt's
-// own readers decode it, at its natural size and at half of it (for a JPEG
-// both scaled by libjpeg while decoding).
+// own readers decode it, at its natural size, at half of it (for a JPEG both
+// scaled by libjpeg while decoding), and a part across JPEG blocks at 1:1.
 void tst_Platform::decodedAsQtDecodes_data()
 {
     QTest::addColumn<QString>("path");
@@ -392,6 +392,10 @@ void tst_Platform::decodedAsQtDecodes()
     };
     QCOMPARE_LE(difference(load(natural.size()), natural), tolerance);
     QCOMPARE_LE(difference(load(half), halved), tolerance);
+    const QRect part(13, 9, 19, 15);
+    QImage corner;
+    silently([&] { corner = PictureFile(path).read(part, part.size()); });
+    QCOMPARE_LE(difference(corner, natural.copy(part)), tolerance);
 }
 
 void tst_Platform::qtTextsInCzech()
