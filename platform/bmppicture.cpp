@@ -7,6 +7,7 @@
 #include "platform/pixelsink.h"
 
 #include <QtAlgorithms>
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -89,7 +90,7 @@ int channel(quint32 pixel, quint32 mask, int otherwise)
         return otherwise;
     const int shift = int(qCountTrailingZeroBits(mask));
     const quint64 most = mask >> shift;
-    return int((((pixel & mask) >> shift) * 255 + most / 2) / most);
+    return int((quint64((pixel & mask) >> shift) * 255 + most / 2) / most);
 }
 
 void convertRow(const Header &h, const uchar *in, QRgb *out)
@@ -126,8 +127,7 @@ void decodeRle(Bytes &bytes, const Header &h, PixelSink &sink, const Stopped &st
     int x = 0, y = h.height - 1;
     const auto put = [&](int index) {
         if (x < h.width)
-            row[size_t(x)] = h.colors[size_t(index)];
-        ++x;
+            row[size_t(x++)] = h.colors[size_t(index)];
     };
     const auto nextRow = [&] {
         sink.addRow(y--, row.data(), 0, 1, h.width);
@@ -149,7 +149,7 @@ void decodeRle(Bytes &bytes, const Header &h, PixelSink &sink, const Stopped &st
             nextRow();
             break;
         } else if (value == 2) {
-            const int across = x + bytes.at(i);
+            const int across = std::min(x + bytes.at(i), h.width);
             for (int down = bytes.at(i + 1); down > 0 && y >= 0; --down)
                 nextRow();
             x = across;

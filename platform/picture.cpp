@@ -91,7 +91,10 @@ namespace {
 using namespace Pictures;
 
 constexpr qint64 MaxFileBytes = qint64(256) << 20; // larger than any photo
-constexpr qint64 MaxShownBytes = qint64(32) << 20; // what shrinking to the shown size may keep
+// What shrinking to the shown size may keep: 0.75 megapixels, the greeting
+// window on a screen of three device pixels a pixel. With a decoder's 20 MiB
+// that keeps a picture within 32 MiB.
+constexpr qint64 MaxShownBytes = qint64(12) << 20;
 // How long a window waits for its picture before it goes on without it: a
 // camera's photo decodes in far less, so that it is there in the first frame.
 constexpr int MomentMs = 300;
@@ -193,7 +196,7 @@ QImage PictureFile::read(const QRect &part, const QSize &pixels, const Stopped &
         & QRect(QPoint(), layout_.stored);
     const QSize wanted
         = (turn & QImageIOHandler::TransformationRotate90 ? pixels.transposed() : pixels).expandedTo({ 1, 1 });
-    if (clip.isEmpty() || PixelSink::bytesFor(wanted.boundedTo(clip.size())) > MaxShownBytes)
+    if (clip.isEmpty() || PixelSink::bytesFor(wanted) > MaxShownBytes)
         fail("no such part to show");
     const Stopped never = [] { return false; };
     const auto decode = layout_.format == Format::Jpeg ? decodeJpeg
