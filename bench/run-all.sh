@@ -97,7 +97,7 @@ djpeg_ms() {
     for _ in $(seq "$runs"); do
         local start end
         start=$(date +%s%N)
-        djpeg "$@" -outfile /dev/null
+        djpeg -outfile /dev/null "$@"
         end=$(date +%s%N)
         echo $(((end - start) / 1000))
     done | median | awk '{ print $1 / 1000 }'

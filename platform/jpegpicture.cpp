@@ -99,20 +99,11 @@ bool runsToItsEnd(Bytes &bytes, qint64 i)
     const qint64 size = bytes.size();
     if (bytes.at(size - 2) == 0xFF && bytes.at(size - 1) == 0xD9)
         return true; // a marker that cannot appear inside the coded data
-    // The next marker at or after i in entropy-coded data, or the end.
-    const auto nextMarker = [&](qint64 at) {
-        for (at = bytes.nextFF(at); at + 1 < size; at = bytes.nextFF(at + 1)) {
-            const uchar next = bytes.at(at + 1);
-            if (next != 0x00 && !isStandalone(next) && next != 0xFF)
-                return at;
-        }
-        return size;
-    };
-    for (i = nextMarker(i); i + 1 < size;) {
+    for (i = bytes.nextMarker(i); i + 1 < size;) {
         const uchar marker = bytes.at(i + 1);
         if (marker == 0xD9)
             return true;
-        i = nextMarker(i + 2 + bytes.bigEndian(i + 2, 2)); // after a segment: a scan's data, or the next marker
+        i = bytes.nextMarker(i + 2 + bytes.bigEndian(i + 2, 2)); // after a segment: a scan's data, or the next marker
     }
     return false;
 }

@@ -31,7 +31,7 @@ void checkSize(qint64 width, qint64 height, qint64 fileBytes)
 Bytes::Bytes(QFile &file)
     : file_(file)
     , size_(file.size())
-    , window_(64 << 10, Qt::Uninitialized)
+    , window_(256 << 10, Qt::Uninitialized)
 { }
 
 uchar Bytes::at(qint64 i)
@@ -54,6 +54,28 @@ quint32 Bytes::littleEndian(qint64 i, int count)
     for (int n = count - 1; n >= 0; --n)
         value = value << 8 | at(i + n);
     return value;
+}
+
+qint64 Bytes::nextMarker(qint64 i)
+{
+    while (i + 1 < size_) {
+        load(i);
+        if (i + 1 >= start_ + length_) { // a pair is looked at whole: start the window at i
+            length_ = 0;
+            load(i);
+        }
+        const auto *window = reinterpret_cast<const uchar *>(window_.constData());
+        const qint64 end = length_ - 1; // the pair at the window's last byte is looked at with the next window
+        for (qint64 at = i - start_; at < end; ++at) {
+            if (window[at] != 0xFF)
+                continue;
+            const uchar next = window[at + 1];
+            if (next != 0x00 && next != 0xFF && (next < 0xD0 || next > 0xD7)) // not stuffing, fill nor RSTn
+                return start_ + at;
+        }
+        i = start_ + end;
+    }
+    return size_;
 }
 
 qint64 Bytes::nextFF(qint64 i)
@@ -97,7 +119,7 @@ constexpr qint64 MaxFileBytes = qint64(256) << 20; // larger than any photo
 constexpr qint64 MaxShownBytes = qint64(12) << 20;
 // How long a window waits for its picture before it goes on without it: a
 // camera's photo decodes in far less, so that it is there in the first frame.
-constexpr int MomentMs = 300;
+constexpr int MomentMs = 250;
 
 // Opens a regular file for reading, unbuffered: the readers keep windows of
 // their own. Anything else is refused without waiting on it: opening a FIFO

@@ -58,6 +58,10 @@ public:
     quint32 littleEndian(qint64 i, int count);
     // Where the next 0xFF byte is at or after i, or size().
     qint64 nextFF(qint64 i);
+    // Where the next marker is at or after i in a JPEG's entropy-coded data,
+    // or size(): an 0xFF byte followed by neither a stuffed zero, another
+    // 0xFF, nor a restart marker.
+    qint64 nextMarker(qint64 i);
 
 private:
     void load(qint64 i);

@@ -307,6 +307,8 @@ void tst_Platform::pictures_data()
     progressive.write(grey);
 
     row("jpeg named .bmp, video after its end", write("motion.bmp", jpeg + video), "120x80");
+    row("a photo of 1 MB, video after its end", write("motion.jpg", bytesOf(dir.filePath("noise.jpg")) + video),
+        "312x215");
     row("45 megapixels", write("flat.jpg", flat("flat8192x5464.head", 8192 * 5464)), "312x215");
     row("a folder", dir.path(), "refused");
     row("a FIFO", dir.filePath("fifo.jpg"), "refused");
