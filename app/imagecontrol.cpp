@@ -10,7 +10,8 @@ ImageControl::ImageControl(QWidget *parent)
 { }
 
 // The file is checked here, so that one that cannot be shown fails the step
-// and leaves the control as it was; its pixels may come a moment later.
+// and leaves the control as it was; it is decoded meanwhile, and waited for
+// at the next paint.
 void ImageControl::setPicture(const QString &path)
 {
     auto file = path.isEmpty() ? nullptr : std::make_unique<PictureFile>(path);
@@ -81,6 +82,7 @@ void ImageControl::paintEvent(QPaintEvent *)
                 decode(std::move(file), view);
         });
     }
+    awaitPicture(this);
     picture_.setDevicePixelRatio(devicePixelRatioF());
     QPainter(this).drawPixmap(stretch_ ? QPoint() : view.part.topLeft(), picture_);
 }

@@ -3,6 +3,7 @@
 #include "platform/errortrap.h"
 #include "platform/pixelsink.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QPromise>
@@ -181,21 +182,47 @@ QTransform upright(QImageIOHandler::Transformations turn, QSize stored)
     return transform;
 }
 
-// A decode under way for a receiver. Ending it (a newer decode, or the
-// receiver's end) tells the decoder to stop.
+const QString DecodingName = QStringLiteral("pictureDecoding");
+
+// A decode under way for a receiver, handing its picture over once. Ending it
+// (a newer decode, or the receiver's end) tells the decoder to stop.
 class Decoding : public QFutureWatcher<QImage>
 {
 public:
-    using QFutureWatcher::QFutureWatcher;
+    Decoding(QObject *receiver, const std::function<void(const QImage &)> &shown)
+        : QFutureWatcher(receiver)
+        , shown_(shown)
+        , moment_(MomentMs)
+    {
+        setObjectName(DecodingName);
+        connect(this, &QFutureWatcherBase::finished, receiver, [this] { handOver(); });
+    }
     ~Decoding() override { cancel(); }
+
+    // Released by the decoder when it is done.
+    const std::shared_ptr<QSemaphore> done = std::make_shared<QSemaphore>();
+
+    // Waits for the picture what is left of the moment, and hands it over if it came.
+    void await()
+    {
+        if (shown_ && done->tryAcquire(1, int(qMax<qint64>(0, moment_.remainingTime()))))
+            handOver();
+    }
+
+private:
+    void handOver()
+    {
+        if (!shown_)
+            return;
+        const auto shown = std::exchange(shown_, nullptr);
+        const QImage image = future().resultCount() > 0 ? future().resultAt(0) : QImage();
+        deleteLater();
+        shown(image);
+    }
+
+    std::function<void(const QImage &)> shown_;
+    QDeadlineTimer moment_;
 };
-
-const QString DecodingName = QStringLiteral("pictureDecoding");
-
-QImage resultOf(const QFuture<QImage> &future)
-{
-    return future.resultCount() > 0 ? future.resultAt(0) : QImage();
-}
 
 } // namespace
 
@@ -248,24 +275,17 @@ QImage loadPicture(const QString &path, const QSize &pixels)
 void decodePicture(std::unique_ptr<PictureFile> file, const QRect &part, const QSize &pixels, QObject *receiver,
     const std::function<void(const QImage &)> &shown)
 {
-    qDeleteAll(receiver->findChildren<QFutureWatcherBase *>(DecodingName, Qt::FindDirectChildrenOnly));
+    qDeleteAll(receiver->findChildren<Decoding *>(DecodingName, Qt::FindDirectChildrenOnly));
     if (!file) {
         shown({});
         return;
     }
     auto promise = std::make_shared<QPromise<QImage>>();
-    auto done = std::make_shared<QSemaphore>();
     std::shared_ptr<PictureFile> decoded(std::move(file));
-    auto *decoding = new Decoding(receiver);
-    decoding->setObjectName(DecodingName);
-    QObject::connect(decoding, &QFutureWatcherBase::finished, receiver, [decoding, shown] {
-        const QImage image = resultOf(decoding->future());
-        decoding->deleteLater();
-        shown(image);
-    });
+    auto *decoding = new Decoding(receiver, shown);
     promise->start();
     decoding->setFuture(promise->future());
-    QThreadPool::globalInstance()->start([promise, done, decoded, part, pixels] {
+    QThreadPool::globalInstance()->start([promise, done = decoding->done, decoded, part, pixels] {
         QImage image;
         try {
             image = decoded->read(part, pixels, [&] { return promise->isCanceled(); });
@@ -275,11 +295,12 @@ void decodePicture(std::unique_ptr<PictureFile> file, const QRect &part, const Q
         promise->finish();
         done->release();
     });
-    if (done->tryAcquire(1, MomentMs)) {
-        const QImage image = resultOf(decoding->future());
-        delete decoding;
-        shown(image);
-    }
+}
+
+void awaitPicture(QObject *receiver)
+{
+    for (Decoding *decoding : receiver->findChildren<Decoding *>(DecodingName, Qt::FindDirectChildrenOnly))
+        decoding->await();
 }
 
 void showPicture(
@@ -288,4 +309,5 @@ void showPicture(
     auto file = path.isEmpty() ? nullptr : std::make_unique<PictureFile>(path);
     const QSize size = file ? file->size() : QSize();
     decodePicture(std::move(file), QRect(QPoint(), size), size.boundedTo(pixels), receiver, shown);
+    awaitPicture(receiver);
 }

@@ -55,15 +55,21 @@ QImage loadPicture(const QString &path, const QSize &pixels);
 // Decodes away from the window's thread, so that no picture keeps a window
 // from painting or from answering keys: `shown` gets the part `part` of the
 // opened file at `pixels` (a null image when its data turn out broken), on
-// `receiver`'s thread, before this returns when that takes only a moment,
-// else as soon as it is done. A later call for the same receiver, or the
-// receiver's end, stops what an earlier one has not handed over yet. No file
-// is no picture: `shown` gets a null image at once.
+// `receiver`'s thread, as soon as it is done, or in awaitPicture(). A later
+// call for the same receiver, or the receiver's end, stops what an earlier
+// one has not handed over yet. No file is no picture: `shown` gets a null
+// image at once.
 void decodePicture(std::unique_ptr<PictureFile> file, const QRect &part, const QSize &pixels, QObject *receiver,
     const std::function<void(const QImage &)> &shown);
 
+// Waits for the receiver's picture until a moment (a quarter of a second)
+// after its decode began, and hands it over if it came: so that a window
+// shows a photo in its first frame, and still goes on without a picture that
+// takes long. Its thread meanwhile does the rest of its work.
+void awaitPicture(QObject *receiver);
+
 // The same for the whole picture at `path`, scaled down to `pixels` as
-// loadPicture() does. A file that cannot be opened fails the step here,
-// leaving an earlier decode for the receiver to finish.
+// loadPicture() does, awaited at once. A file that cannot be opened fails the
+// step here, leaving an earlier decode for the receiver to finish.
 void showPicture(
     const QString &path, const QSize &pixels, QObject *receiver, const std::function<void(const QImage &)> &shown);
