@@ -51,9 +51,8 @@ void ImageControl::fitToPicture()
         resize(natural_);
 }
 
-// At its natural size the picture is decoded as far as the window shows it.
-// Even with none of it in sight one pixel is, so that a broken file fails as
-// it does when it is shown.
+// At its natural size the picture is decoded as far as the window shows it;
+// with none of it in sight, one pixel.
 ImageControl::View ImageControl::viewOf(const QSize &natural, const QRect &geometry) const
 {
     const qreal ratio = devicePixelRatioF();
