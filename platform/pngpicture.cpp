@@ -80,8 +80,8 @@ public:
         if (!info)
             return;
         png_set_read_fn(png, &file, readData);
-        png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1); // all but what makes the picture
-        png_set_chunk_malloc_max(png, 1 << 16); // a palette is 768 bytes
+        // All but the chunks that make the picture are skipped unread, however long they are.
+        png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     }
     ~Decoder() { png_destroy_read_struct(&png, info ? &info : nullptr, nullptr); }
     Decoder(const Decoder &) = delete;
