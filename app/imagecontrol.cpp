@@ -9,23 +9,29 @@ ImageControl::ImageControl(QWidget *parent)
     : QWidget(parent)
 { }
 
+// The file is checked here, so that one that cannot be shown fails the step
+// and leaves the control as it was; it is decoded meanwhile, and waited for
+// at the next paint.
 void ImageControl::setPicture(const QString &path)
 {
-    QPixmap picture;
-    QSize natural;
-    View view;
-    if (!path.isEmpty()) {
-        PictureFile file(path);
-        natural = file.size();
-        view = viewOf(natural, geometryFor(natural));
-        picture = QPixmap::fromImage(file.read(view.part, view.pixels));
-    }
+    auto file = path.isEmpty() ? nullptr : std::make_unique<PictureFile>(path);
     path_ = path;
-    natural_ = natural;
-    decoded_ = view;
-    picture_ = picture;
+    natural_ = file ? file->size() : QSize();
     fitToPicture();
+    decode(std::move(file), viewOf(natural_, geometry()));
     update();
+}
+
+void ImageControl::decode(std::unique_ptr<PictureFile> file, const View &view)
+{
+    decoded_ = view;
+    picture_ = {};
+    decodePicture(std::move(file), view.part, view.pixels, this, [this, view](const QImage &picture) {
+        if (!(view == decoded_))
+            return;
+        picture_ = QPixmap::fromImage(picture);
+        update();
+    });
 }
 
 // Drawn at the next paint, decoded anew if need be: OK sets the picture
@@ -45,14 +51,8 @@ void ImageControl::fitToPicture()
         resize(natural_);
 }
 
-QRect ImageControl::geometryFor(const QSize &natural) const
-{
-    return stretch_ ? geometry() : QRect(pos(), natural);
-}
-
-// At its natural size the picture is decoded as far as the window shows it.
-// Even with none of it in sight one pixel is, so that a broken file fails as
-// it does when it is shown.
+// At its natural size the picture is decoded as far as the window shows it;
+// with none of it in sight, one pixel.
 ImageControl::View ImageControl::viewOf(const QSize &natural, const QRect &geometry) const
 {
     const qreal ratio = devicePixelRatioF();
@@ -76,11 +76,12 @@ void ImageControl::paintEvent(QPaintEvent *)
         decoded_ = view;
         picture_ = {};
         silently([&] {
-            PictureFile file(path_);
-            if (file.size() == natural_)
-                picture_ = QPixmap::fromImage(file.read(view.part, view.pixels));
+            auto file = std::make_unique<PictureFile>(path_);
+            if (file->size() == natural_)
+                decode(std::move(file), view);
         });
     }
+    awaitPicture(this);
     picture_.setDevicePixelRatio(devicePixelRatioF());
     QPainter(this).drawPixmap(stretch_ ? QPoint() : view.part.topLeft(), picture_);
 }

@@ -4,13 +4,18 @@
 #include <QRect>
 #include <QString>
 #include <QWidget>
+#include <memory>
+
+class PictureFile;
 
 // An image control: shows a picture either scaled to the control (stretch)
 // or at its natural size, the control then taking the picture's size. Only
 // what is shown is decoded: the picture at the control's size in device
 // pixels, or at its natural size the part of it that lies inside the window.
 // The control keeps the file's name and decodes again when what it shows
-// changes (stretch, size, place, device pixel ratio).
+// changes (stretch, size, place, device pixel ratio). Decoding is done away
+// from the window's thread: a picture that takes long to decode is drawn
+// when it is ready, and the window goes on painting and answering meanwhile.
 class ImageControl : public QWidget
 {
     Q_OBJECT
@@ -35,8 +40,8 @@ private:
         bool operator==(const View &other) const { return part == other.part && pixels == other.pixels; }
     };
     View viewOf(const QSize &natural, const QRect &geometry) const;
-    QRect geometryFor(const QSize &natural) const;
     void fitToPicture();
+    void decode(std::unique_ptr<PictureFile> file, const View &view);
 
     QString path_;
     QSize natural_; // the picture's size, upright; empty for no picture

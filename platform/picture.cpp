@@ -1,8 +1,14 @@
 #include "platform/picture.h"
 
 #include "platform/errortrap.h"
+#include "platform/pixelsink.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QFutureWatcher>
+#include <QPromise>
+#include <QSemaphore>
+#include <QThreadPool>
 #include <QTransform>
 #include <cstring>
 
@@ -12,16 +18,113 @@
 #include <unistd.h>
 #endif
 
+namespace Pictures {
+
+void checkSize(qint64 width, qint64 height, qint64 fileBytes)
+{
+    if (width < 1 || height < 1 || width > MaxSide || height > MaxSide)
+        fail("no picture size");
+    const qint64 pixels = width * height;
+    if (pixels > MaxPixels || (pixels > FewPixels && pixels > MaxPixelsPerByte * fileBytes))
+        fail("picture claims more than its file holds");
+}
+
+Bytes::Bytes(QFile &file)
+    : file_(file)
+    , size_(file.size())
+    , window_(256 << 10, Qt::Uninitialized)
+{ }
+
+uchar Bytes::at(qint64 i)
+{
+    load(i);
+    return uchar(window_[i - start_]);
+}
+
+quint32 Bytes::bigEndian(qint64 i, int count)
+{
+    quint32 value = 0;
+    for (int n = 0; n < count; ++n)
+        value = value << 8 | at(i + n);
+    return value;
+}
+
+quint32 Bytes::littleEndian(qint64 i, int count)
+{
+    quint32 value = 0;
+    for (int n = count - 1; n >= 0; --n)
+        value = value << 8 | at(i + n);
+    return value;
+}
+
+qint64 Bytes::nextMarker(qint64 i)
+{
+    while (i + 1 < size_) {
+        load(i);
+        if (i + 1 >= start_ + length_) { // a pair is looked at whole: start the window at i
+            length_ = 0;
+            load(i);
+        }
+        const auto *window = reinterpret_cast<const uchar *>(window_.constData());
+        const qint64 end = length_ - 1; // the pair at the window's last byte is looked at with the next window
+        for (qint64 at = i - start_; at < end; ++at) {
+            if (window[at] != 0xFF)
+                continue;
+            const uchar next = window[at + 1];
+            if (next != 0x00 && next != 0xFF && (next < 0xD0 || next > 0xD7)) // not stuffing, fill nor RSTn
+                return start_ + at;
+        }
+        i = start_ + end;
+    }
+    return size_;
+}
+
+qint64 Bytes::nextFF(qint64 i)
+{
+    while (i < size_) {
+        load(i);
+        const char *from = window_.constData() + (i - start_);
+        if (const void *ff = std::memchr(from, 0xFF, size_t(start_ + length_ - i)))
+            return i + (static_cast<const char *>(ff) - from);
+        i = start_ + length_;
+    }
+    return size_;
+}
+
+// One read a window, and none past a failure: the check ends there.
+void Bytes::load(qint64 i)
+{
+    if (i >= start_ && i < start_ + length_)
+        return;
+    if (i < 0 || i >= size_)
+        fail("picture cut short");
+    const qint64 wanted = qMin<qint64>(window_.size(), size_ - i);
+    if (!file_.seek(i) || file_.read(window_.data(), wanted) != wanted) {
+        length_ = 0;
+        fail("picture cut short");
+    }
+    start_ = i;
+    length_ = wanted;
+}
+
+} // namespace Pictures
+
 namespace {
 
-constexpr qint64 MaxFileBytes = qint64(256) << 20; // larger than any photo
-constexpr qint64 MaxPixels = qint64(256) << 20; // 16384 x 16384
-constexpr qint64 WholeDecodePixels = qint64(32) << 20; // Qt's 128 MiB image limit at 4 bytes a pixel
-constexpr qint64 MaxPixelsPerByte = 1024;
+using namespace Pictures;
 
-// Opens a regular file for reading. Anything else is refused without waiting
-// on it: opening a FIFO blocks until a writer comes, reading a device such as
-// /dev/zero never ends.
+constexpr qint64 MaxFileBytes = qint64(256) << 20; // larger than any photo
+// What shrinking to the shown size may keep: 0.75 megapixels, the greeting
+// window on a screen of three device pixels a pixel. With a decoder's 20 MiB
+// that keeps a picture within 32 MiB.
+constexpr qint64 MaxShownBytes = qint64(12) << 20;
+// How long a window waits for its picture before it goes on without it: a
+// camera's photo decodes in far less, so that it is there in the first frame.
+constexpr int MomentMs = 250;
+
+// Opens a regular file for reading, unbuffered: the readers keep windows of
+// their own. Anything else is refused without waiting on it: opening a FIFO
+// blocks until a writer comes, reading a device such as /dev/zero never ends.
 bool openRegularFile(QFile &file, const QString &path)
 {
     if (!QFileInfo(path).isFile())
@@ -37,159 +140,35 @@ bool openRegularFile(QFile &file, const QString &path)
         ::close(fd);
         return false;
     }
-    return file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    return file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
 #else
     file.setFileName(path);
-    return file.open(QIODevice::ReadOnly);
+    return file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
 #endif
 }
 
-// Qt's JPEG, GIF and BMP readers show a file that was cut short as far as it
-// goes and fill the rest with grey, without an error. So a picture of these
-// formats counts only when its structure runs to its proper end.
-
-// A file's bytes, read a window at a time: a photo is walked through without
-// ever being in memory whole.
-class Bytes
+Layout inspect(Bytes &bytes)
 {
-public:
-    explicit Bytes(QFile &file)
-        : file_(file)
-        , size_(file.size())
-        , window_(64 << 10, Qt::Uninitialized)
-    { }
-
-    qint64 size() const { return size_; }
-
-    // 0 beyond the end, and where the file cannot be read.
-    uchar at(qint64 i) { return load(i) ? uchar(window_[i - start_]) : 0; }
-
-    // Where the next 0xFF byte is at or after i, or size().
-    qint64 nextFF(qint64 i)
-    {
-        while (load(i)) {
-            const char *from = window_.constData() + (i - start_);
-            if (const void *ff = std::memchr(from, 0xFF, size_t(start_ + length_ - i)))
-                return i + (static_cast<const char *>(ff) - from);
-            i = start_ + length_;
-        }
-        return size_;
-    }
-
-private:
-    bool load(qint64 i)
-    {
-        if (i >= start_ && i < start_ + length_)
-            return true;
-        if (i < 0 || i >= size_ || !file_.seek(i))
-            return false;
-        start_ = i;
-        length_ = qMax<qint64>(0, file_.read(window_.data(), window_.size()));
-        return length_ > 0;
-    }
-
-    QFile &file_;
-    const qint64 size_;
-    QByteArray window_;
-    qint64 start_ = 0;
-    qint64 length_ = 0;
-};
-
-struct JpegLayout
-{
-    bool whole = false;
-    int scans = 0;
-};
-
-// The markers run from the start to the end-of-image marker. Segments are
-// skipped by their lengths (an EXIF thumbnail holds an end marker of its own);
-// data after the end marker, such as a phone's motion-photo video, is allowed.
-JpegLayout jpegLayout(Bytes &bytes)
-{
-    // The next marker at or after i in entropy-coded data, or the end.
-    auto nextMarker = [&](qint64 i) {
-        for (i = bytes.nextFF(i); i + 1 < bytes.size(); i = bytes.nextFF(i + 1)) {
-            const uchar next = bytes.at(i + 1);
-            if (next != 0x00 && (next < 0xD0 || next > 0xD7)) // not stuffing, not RSTn
-                return i;
-        }
-        return bytes.size();
+    const auto starts = [&](const char *magic, int length) {
+        for (int i = 0; i < length; ++i)
+            if (bytes.at(i) != uchar(magic[i]))
+                return false;
+        return true;
     };
-    JpegLayout layout;
-    qint64 i = 2; // after the start-of-image marker
-    while (i + 1 < bytes.size()) {
-        const uchar marker = bytes.at(i + 1);
-        if (bytes.at(i) != 0xFF || marker == 0xFF || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {
-            ++i; // stray byte, fill byte or a marker without a length
-            continue;
-        }
-        if (marker == 0xD9) {
-            layout.whole = true;
-            return layout;
-        }
-        i += 2 + ((bytes.at(i + 2) << 8) | bytes.at(i + 3));
-        if (marker == 0xDA) { // start of scan: entropy-coded data up to the next marker
-            ++layout.scans;
-            i = nextMarker(i);
-        }
-    }
-    return layout;
+    if (bytes.size() < 16)
+        fail("not a picture");
+    if (starts("\xFF\xD8\xFF", 3))
+        return inspectJpeg(bytes);
+    if (starts("\x89PNG\r\n\x1A\n", 8))
+        return inspectPng(bytes);
+    if (starts("GIF87a", 6) || starts("GIF89a", 6))
+        return inspectGif(bytes);
+    if (starts("BM", 2))
+        return inspectBmp(bytes);
+    fail("not a picture this program shows");
 }
 
-// The blocks run from the screen descriptor to the trailer.
-bool gifIsWhole(Bytes &bytes)
-{
-    auto colorTable = [&](qint64 flagsAt) {
-        const uchar flags = bytes.at(flagsAt);
-        return flags & 0x80 ? 3 << ((flags & 7) + 1) : 0; // present: 2^(n+1) RGB entries
-    };
-    auto skipSubBlocks = [&](qint64 i) {
-        while (i < bytes.size() && bytes.at(i) != 0)
-            i += 1 + bytes.at(i);
-        return i + 1;
-    };
-    qint64 i = 13 + colorTable(10);
-    while (i < bytes.size()) {
-        switch (bytes.at(i)) {
-        case 0x21: // extension: label, data
-            i = skipSubBlocks(i + 2);
-            break;
-        case 0x2C: // image: descriptor, local colour table, LZW code size, data
-            i = skipSubBlocks(i + 11 + colorTable(i + 9));
-            break;
-        case 0x3B:
-            return true;
-        default:
-            return false;
-        }
-    }
-    return false;
-}
-
-// Little-endian, as in a bitmap header; 0 beyond the end.
-qint64 number(Bytes &bytes, qint64 i, int size)
-{
-    qint64 value = 0;
-    for (int n = size - 1; n >= 0; --n)
-        value = value << 8 | bytes.at(i + n);
-    return value;
-}
-
-// The rows of an uncompressed bitmap, or the stated size of a compressed one,
-// fit in the file. Only called for a bitmap Qt has read, so the sizes are sane.
-bool bmpIsWhole(Bytes &bytes)
-{
-    const bool core = number(bytes, 14, 4) == 12; // the old OS/2 header, 16-bit sizes
-    const qint64 width = core ? number(bytes, 18, 2) : number(bytes, 18, 4);
-    const qint64 height = core ? number(bytes, 20, 2) : qAbs(qint32(number(bytes, 22, 4))); // negative: top down
-    const qint64 bitsPerPixel = number(bytes, core ? 24 : 28, 2);
-    const qint64 compression = core ? 0 : number(bytes, 30, 4);
-    const bool rows = compression == 0 || compression == 3 || compression == 6; // RGB, BITFIELDS, ALPHABITFIELDS
-    const qint64 pixelBytes = rows ? (width * bitsPerPixel + 31) / 32 * 4 * height : number(bytes, 34, 4);
-    return number(bytes, 10, 4) + pixelBytes <= bytes.size();
-}
-
-// Maps the stored picture onto the upright one, as the reader turns it:
+// Maps the stored picture onto the upright one, as a picture is turned:
 // mirrored or flipped first, then turned a quarter clockwise.
 QTransform upright(QImageIOHandler::Transformations turn, QSize stored)
 {
@@ -203,6 +182,48 @@ QTransform upright(QImageIOHandler::Transformations turn, QSize stored)
     return transform;
 }
 
+const QString DecodingName = QStringLiteral("pictureDecoding");
+
+// A decode under way for a receiver, handing its picture over once. Ending it
+// (a newer decode, or the receiver's end) tells the decoder to stop.
+class Decoding : public QFutureWatcher<QImage>
+{
+public:
+    Decoding(QObject *receiver, const std::function<void(const QImage &)> &shown)
+        : QFutureWatcher(receiver)
+        , shown_(shown)
+        , moment_(MomentMs)
+    {
+        setObjectName(DecodingName);
+        connect(this, &QFutureWatcherBase::finished, receiver, [this] { handOver(); });
+    }
+    ~Decoding() override { cancel(); }
+
+    // Released by the decoder when it is done.
+    const std::shared_ptr<QSemaphore> done = std::make_shared<QSemaphore>();
+
+    // Waits for the picture what is left of the moment, and hands it over if it came.
+    void await()
+    {
+        if (shown_ && done->tryAcquire(1, int(qMax<qint64>(0, moment_.remainingTime()))))
+            handOver();
+    }
+
+private:
+    void handOver()
+    {
+        if (!shown_)
+            return;
+        const auto shown = std::exchange(shown_, nullptr);
+        const QImage image = future().resultCount() > 0 ? future().resultAt(0) : QImage();
+        deleteLater();
+        shown(image);
+    }
+
+    std::function<void(const QImage &)> shown_;
+    QDeadlineTimer moment_;
+};
+
 } // namespace
 
 PictureFile::PictureFile(const QString &path)
@@ -211,57 +232,35 @@ PictureFile::PictureFile(const QString &path)
         fail("no picture file to read");
     if (file_.size() > MaxFileBytes)
         fail("file larger than any picture");
-    reader_.setDevice(&file_);
-    reader_.setAutoTransform(true);
-    format_ = reader_.format();
-    if (format_.isEmpty())
-        fail("not a picture");
-    stored_ = reader_.size();
-    if (!stored_.isValid()) { // the header tells nothing: Qt's image limit guards the whole decode
-        whole_ = reader_.read();
-        if (whole_.isNull())
-            fail("picture cannot be loaded");
-        size_ = whole_.size();
-        return;
-    }
-
-    const qint64 pixels = qint64(stored_.width()) * stored_.height();
-    if (pixels > MaxPixels || (pixels > WholeDecodePixels && pixels > MaxPixelsPerByte * file_.size()))
-        fail("picture claims more than its file holds");
-    if (format_ == "jpeg") {
-        const qint64 readerAt = file_.pos(); // the reader goes on from there
-        Bytes bytes(file_);
-        const JpegLayout layout = jpegLayout(bytes);
-        file_.seek(readerAt);
-        if (!layout.whole || (layout.scans > 1 && pixels > WholeDecodePixels))
-            fail("picture cut short or too large to decode");
-    }
-    size_ = reader_.transformation() & QImageIOHandler::TransformationRotate90 ? stored_.transposed() : stored_;
+    Bytes bytes(file_);
+    layout_ = inspect(bytes);
+    size_ = layout_.turn & QImageIOHandler::TransformationRotate90 ? layout_.stored.transposed() : layout_.stored;
 }
 
-QImage PictureFile::read(const QRect &part, const QSize &pixels)
+QImage PictureFile::read(const QRect &part, const QSize &pixels, const Stopped &stopped)
 {
-    QImage image;
-    if (!whole_.isNull()) {
-        image = whole_.copy(part).scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    } else {
-        // The reader clips and scales the picture as it lies in the file, and turns it upright after.
-        const QImageIOHandler::Transformations turn = reader_.transformation();
-        const QRect clip = upright(turn, stored_).inverted().mapRect(QRectF(part)).toAlignedRect();
-        const QSize scaled = turn & QImageIOHandler::TransformationRotate90 ? pixels.transposed() : pixels;
-        if (clip != QRect(QPoint(), stored_))
-            reader_.setClipRect(clip);
-        if (scaled != clip.size())
-            reader_.setScaledSize(scaled);
-        image = reader_.read();
-    }
+    // Decoded as the picture lies in the file, turned upright after.
+    const QImageIOHandler::Transformations turn = layout_.turn;
+    const QRect clip = upright(turn, layout_.stored).inverted().mapRect(QRectF(part)).toAlignedRect()
+        & QRect(QPoint(), layout_.stored);
+    const QSize wanted
+        = (turn & QImageIOHandler::TransformationRotate90 ? pixels.transposed() : pixels).expandedTo({ 1, 1 });
+    if (clip.isEmpty() || PixelSink::bytesFor(wanted) > MaxShownBytes)
+        fail("no such part to show");
+    const Stopped never = [] { return false; };
+    const auto decode = layout_.format == Format::Jpeg ? decodeJpeg
+        : layout_.format == Format::Png                ? decodePng
+        : layout_.format == Format::Gif                ? decodeGif
+                                                       : decodeBmp;
+    QImage image = decode(file_, layout_, clip, wanted, stopped ? stopped : never);
     if (image.isNull())
-        fail("picture cannot be loaded");
-    if (format_ == "gif" || format_ == "bmp") { // a JPEG was checked at opening; PNG and the rest fail by themselves
-        Bytes bytes(file_);
-        if (!(format_ == "gif" ? gifIsWhole(bytes) : bmpIsWhole(bytes)))
-            fail("picture cut short");
-    }
+        fail("picture cannot be decoded");
+    if (image.size() != wanted) // a part smaller than it is shown
+        image = image.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    image = std::move(image).mirrored(
+        turn & QImageIOHandler::TransformationMirror, turn & QImageIOHandler::TransformationFlip);
+    if (turn & QImageIOHandler::TransformationRotate90)
+        image = image.transformed(QTransform().rotate(90));
     return image;
 }
 
@@ -271,4 +270,44 @@ QImage loadPicture(const QString &path, const QSize &pixels)
         return {};
     PictureFile file(path);
     return file.read(QRect(QPoint(), file.size()), file.size().boundedTo(pixels));
+}
+
+void decodePicture(std::unique_ptr<PictureFile> file, const QRect &part, const QSize &pixels, QObject *receiver,
+    const std::function<void(const QImage &)> &shown)
+{
+    qDeleteAll(receiver->findChildren<Decoding *>(DecodingName, Qt::FindDirectChildrenOnly));
+    if (!file) {
+        shown({});
+        return;
+    }
+    auto promise = std::make_shared<QPromise<QImage>>();
+    std::shared_ptr<PictureFile> decoded(std::move(file));
+    auto *decoding = new Decoding(receiver, shown);
+    promise->start();
+    decoding->setFuture(promise->future());
+    QThreadPool::globalInstance()->start([promise, done = decoding->done, decoded, part, pixels] {
+        QImage image;
+        try {
+            image = decoded->read(part, pixels, [&] { return promise->isCanceled(); });
+        } catch (...) { // broken data, or stopped: no picture
+        }
+        promise->addResult(image);
+        promise->finish();
+        done->release();
+    });
+}
+
+void awaitPicture(QObject *receiver)
+{
+    for (Decoding *decoding : receiver->findChildren<Decoding *>(DecodingName, Qt::FindDirectChildrenOnly))
+        decoding->await();
+}
+
+void showPicture(
+    const QString &path, const QSize &pixels, QObject *receiver, const std::function<void(const QImage &)> &shown)
+{
+    auto file = path.isEmpty() ? nullptr : std::make_unique<PictureFile>(path);
+    const QSize size = file ? file->size() : QSize();
+    decodePicture(std::move(file), QRect(QPoint(), size), size.boundedTo(pixels), receiver, shown);
+    awaitPicture(receiver);
 }

@@ -306,14 +306,18 @@ QString Form1::textOf(const QPlainTextEdit *box) const
     return whole ? *whole : boxText(box);
 }
 
-// Decoded no larger than the preview shows it, in device pixels.
+// Decoded no larger than the preview shows it, in device pixels, away from
+// the window's thread.
 void Form1::showPreview(const QString &path)
 {
-    const QImage picture = loadPicture(path, Image1->contentsRect().size() * Image1->devicePixelRatioF());
-    if (picture.isNull())
-        Image1->clear();
-    else
-        Image1->setPixmap(QPixmap::fromImage(picture));
+    QLabel *preview = Image1;
+    showPicture(
+        path, preview->contentsRect().size() * preview->devicePixelRatioF(), preview, [preview](const QImage &picture) {
+            if (picture.isNull())
+                preview->clear();
+            else
+                preview->setPixmap(QPixmap::fromImage(picture));
+        });
 }
 
 void Form1::showColorSample(qint32 color)
