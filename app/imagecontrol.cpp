@@ -1,7 +1,7 @@
 #include "app/imagecontrol.h"
 
+#include "pictures/picture.h"
 #include "platform/errortrap.h"
-#include "platform/picture.h"
 
 #include <QPainter>
 

@@ -3,7 +3,7 @@
 #include "platform/fonts.h"
 #include "platform/sessioninstance.h"
 #include "platform/translations.h"
-#include "settings/settingsstore.h"
+#include "store/settingsstore.h"
 #include "version.h"
 
 #include <QApplication>

@@ -13,7 +13,7 @@
 #include "platform/webpage.h"
 #include "settings/commondialog.h"
 #include "settings/form1.h"
-#include "settings/settingsstore.h"
+#include "store/settingsstore.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -2,7 +2,7 @@
 
 #include "greeting/composition.h"
 #include "settings/greetingtarget.h"
-#include "settings/keys.h"
+#include "store/keys.h"
 
 #include <QWidget>
 #include <memory>

@@ -9,7 +9,7 @@
 #include "settings/commondialog.h"
 #include "settings/form1.h"
 #include "settings/greetingtarget.h"
-#include "settings/settingsstore.h"
+#include "store/settingsstore.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -3,8 +3,8 @@
 // painting aside. Targets: a composing run under 100 us, a time refresh
 // under 20 us; the label's own measuring is shown apart.
 #include "app/zdravinky.h"
-#include "platform/clock.h"
-#include "settings/settingsstore.h"
+#include "common/manualclock.h"
+#include "store/settingsstore.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

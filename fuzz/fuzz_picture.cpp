@@ -4,8 +4,8 @@
 // within the bounds, and a decode either fails or gives exactly the pixels
 // asked for; the sanitizers watch the rest.
 
+#include "pictures/picture.h"
 #include "platform/errortrap.h"
-#include "platform/picture.h"
 
 #include <QFile>
 #include <QTemporaryDir>

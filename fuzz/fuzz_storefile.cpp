@@ -3,9 +3,9 @@
 // to other keys, and with a key removed. The store must read the same values
 // as the file parser.
 
-#include "settings/inifile.h"
-#include "settings/keys.h"
-#include "settings/settingsstore.h"
+#include "store/inifile.h"
+#include "store/keys.h"
+#include "store/settingsstore.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -20,13 +20,3 @@ qint64 SystemClock::monotonicMs() const
 {
     return elapsed_.elapsed();
 }
-
-ManualClock::ManualClock(const QDateTime &start)
-    : now_(start)
-{ }
-
-void ManualClock::advanceMs(qint64 ms)
-{
-    monotonic_ += ms;
-    now_ = now_.addMSecs(ms);
-}

@@ -27,19 +27,3 @@ public:
 private:
     QElapsedTimer elapsed_;
 };
-
-// A clock that only moves when told to.
-class ManualClock : public Clock
-{
-public:
-    explicit ManualClock(const QDateTime &start = QDateTime(QDate(2004, 3, 5), QTime(14, 5, 9)));
-    QDateTime now() const override { return now_; }
-    qint64 monotonicMs() const override { return monotonic_; }
-
-    void setTime(const QTime &time) { now_.setTime(time); }
-    void advanceMs(qint64 ms);
-
-private:
-    QDateTime now_;
-    qint64 monotonic_ = 0;
-};

@@ -1,15 +1,15 @@
 #include "settings/form1.h"
 
+#include "pictures/picture.h"
 #include "platform/colors.h"
 #include "platform/errortrap.h"
 #include "platform/fonts.h"
 #include "platform/numbers.h"
-#include "platform/picture.h"
 #include "settings/colorsample.h"
 #include "settings/commondialog.h"
 #include "settings/formvalues.h"
 #include "settings/greetingtarget.h"
-#include "settings/settingsstore.h"
+#include "store/settingsstore.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "settings/form1ui.h"
-#include "settings/keys.h"
+#include "store/keys.h"
 
 #include <QDialog>
 #include <array>

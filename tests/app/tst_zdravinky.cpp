@@ -1,8 +1,9 @@
 #include "app/imagecontrol.h"
 #include "app/zdravinky.h"
+#include "common/manualclock.h"
 #include "common/tempstore.h"
 #include "common/testsupport.h"
-#include "platform/clock.h"
+#include "platform/twips.h"
 #include "settings/form1.h"
 
 #include <QtTest>
@@ -328,6 +329,15 @@ private Q_SLOTS:
         QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
         g.window.setPictureStretch(true);
         QCOMPARE_NE(g.image()->grab().toImage().pixel(10, 10), qRgb(255, 0, 0));
+    }
+
+    // Twips become pixels at the screen's DPI, to the nearest pixel, and back.
+    void twips()
+    {
+        QCOMPARE(Twips::toPixels(4680, 120), 390); // the greeting window's width at 120 dpi
+        QCOMPARE(Twips::toPixels(8), 1);
+        QCOMPARE(Twips::toPixels(22), 1);
+        QCOMPARE(Twips::fromPixels(390, 120), 4680.0f);
     }
 
     void pictureSharpAtRatioTwo_data()

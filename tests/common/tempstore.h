@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/settingsstore.h"
+#include "store/settingsstore.h"
 
 #include <QTemporaryDir>
 

@@ -1,15 +1,15 @@
 #include "common/faults.h"
 #include "common/tempstore.h"
 #include "common/testsupport.h"
+#include "pictures/picture.h"
 #include "platform/errortrap.h"
 #include "platform/numbers.h"
-#include "platform/picture.h"
 #include "settings/colorsample.h"
 #include "settings/commondialog.h"
 #include "settings/form1.h"
 #include "settings/formvalues.h"
 #include "settings/greetingtarget.h"
-#include "settings/inifile.h"
+#include "store/inifile.h"
 
 #include <QTest>
 #include <QtWidgets>

@@ -1,4 +1,4 @@
-#include "settings/keys.h"
+#include "store/keys.h"
 
 #include "platform/datafiles.h"
 #include "platform/fonts.h"

@@ -7,7 +7,7 @@
 #include "storewriter.h"
 
 #include "platform/errortrap.h"
-#include "settings/settingsstore.h"
+#include "store/settingsstore.h"
 
 #include <iostream>
 

@@ -5,9 +5,9 @@
 // read pass by pass, each pass's pixels put straight where they belong,
 // without the whole picture in memory.
 
+#include "pictures/pictureformats.h"
+#include "pictures/pixelsink.h"
 #include "platform/errortrap.h"
-#include "platform/pictureformats.h"
-#include "platform/pixelsink.h"
 
 #include <csetjmp>
 #include <vector>

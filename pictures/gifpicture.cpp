@@ -2,9 +2,9 @@
 // decoded here, a row at a time, onto its logical screen (what the file
 // leaves uncovered stays transparent). An animation shows its first frame.
 
+#include "pictures/pictureformats.h"
+#include "pictures/pixelsink.h"
 #include "platform/errortrap.h"
-#include "platform/pictureformats.h"
-#include "platform/pixelsink.h"
 
 #include <array>
 #include <vector>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/keys.h"
+#include "store/keys.h"
 
 #include <QString>
 #include <array>

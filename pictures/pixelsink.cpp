@@ -1,4 +1,4 @@
-#include "platform/pixelsink.h"
+#include "pictures/pixelsink.h"
 
 #include <algorithm>
 #include <cmath>

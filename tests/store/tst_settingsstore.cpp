@@ -2,7 +2,7 @@
 #include "common/tempstore.h"
 #include "common/testsupport.h"
 #include "platform/errortrap.h"
-#include "settings/inifile.h"
+#include "store/inifile.h"
 #include "storewriter.h"
 
 #include <QDir>

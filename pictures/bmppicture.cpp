@@ -2,9 +2,9 @@
 // sight are read where they lie (bottom up or top down), compressed ones
 // (RLE) in their order, a row at a time.
 
+#include "pictures/pictureformats.h"
+#include "pictures/pixelsink.h"
 #include "platform/errortrap.h"
-#include "platform/pictureformats.h"
-#include "platform/pixelsink.h"
 
 #include <QtAlgorithms>
 #include <algorithm>

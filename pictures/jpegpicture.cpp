@@ -4,9 +4,9 @@
 // is decoded (a scaled inverse DCT: 1/8 of the size costs little more than
 // reading the file) when it is stretched.
 
+#include "pictures/pictureformats.h"
+#include "pictures/pixelsink.h"
 #include "platform/errortrap.h"
-#include "platform/pictureformats.h"
-#include "platform/pixelsink.h"
 
 #include <QtEndian>
 #include <algorithm>

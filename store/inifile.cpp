@@ -1,4 +1,4 @@
-#include "settings/inifile.h"
+#include "store/inifile.h"
 
 #include <QByteArrayView>
 #include <QStringDecoder>

@@ -1,7 +1,7 @@
-#include "platform/picture.h"
+#include "pictures/picture.h"
 
+#include "pictures/pixelsink.h"
 #include "platform/errortrap.h"
-#include "platform/pixelsink.h"
 
 #include <QDeadlineTimer>
 #include <QFileInfo>

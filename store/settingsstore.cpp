@@ -1,7 +1,7 @@
-#include "settings/settingsstore.h"
+#include "store/settingsstore.h"
 
 #include "platform/errortrap.h"
-#include "settings/inifile.h"
+#include "store/inifile.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

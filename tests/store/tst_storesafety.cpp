@@ -1,7 +1,7 @@
 #include "common/testsupport.h"
 #include "platform/errortrap.h"
-#include "settings/inifile.h"
-#include "settings/settingsstore.h"
+#include "store/inifile.h"
+#include "store/settingsstore.h"
 #include "storewriter.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/keys.h"
+#include "store/keys.h"
 
 // What the storewriter helper writes to a key in a round: long, and full of
 // what the file must quote (spaces at the ends, commas, quotes, Czech letters),

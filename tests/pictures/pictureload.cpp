@@ -4,8 +4,8 @@
 //   pictureload PATH WIDTH HEIGHT
 // prints what became of it: the size decoded ("312x215"), "refused" (opening
 // failed) or "broken" (decoding failed), then its peak resident memory in KiB.
+#include "pictures/picture.h"
 #include "platform/errortrap.h"
-#include "platform/picture.h"
 
 #include <cstdio>
 #include <cstdlib>
