@@ -85,58 +85,73 @@ Form1::Form1(SettingsStore &store, GreetingTarget &greeting, CommonDialog &dialo
     , CommonDialog1(dialogs)
 {
     setupUi(this);
-    bindings_ = bindings();
+    bindControls();
     connectHandlers();
 }
 
 Form1::~Form1() = default;
 
-// In key order. The load shows each stored text by its row, the commands
-// store what each row's control holds.
-std::array<Form1::Binding, KeyCount> Form1::bindings()
+// Each setting shown by the control its declaration names, converted by its kind.
+void Form1::bindControls()
 {
-    const auto check = [](QCheckBox *box) {
-        return Binding { [box](const QString &stored) { setCheckValue(box, FormValues::checkValue(stored)); },
-            [box] { return checkText(box); } };
-    };
-    const auto combo = [](QComboBox *box) {
-        return Binding { [box](const QString &stored) { setComboText(box, stored); },
-            [box] { return box->currentText(); } };
-    };
-    const auto text = [this](QPlainTextEdit *box) {
-        return Binding { [this, box](const QString &stored) { showText(box, stored); },
-            [this, box] { return textOf(box); } };
-    };
-    return { {
-        check(Check5), // PictrureStrench
-        { [this](const QString &stored) { // Pictrure, and the preview of the picture it names
-             CommonDialog1.FileName = stored;
-             showPreview(CommonDialog1.FileName);
-         },
-            [this] { return CommonDialog1.FileName; } },
-        combo(Combo1), // Text
-        combo(Combo2), // Size
-        { [this](const QString &stored) { // Long
-             const qint16 seconds = toInt16(stored);
-             if (seconds < Bar1->minimum() || seconds > Bar1->maximum())
-                 fail("duration out of range");
-             Bar1->setValue(seconds);
-         },
-            [this] { return QString::number(Bar1->value()); } },
-        { [this](const QString &stored) { // Color
-             CommonDialog1.Color = toInt32(stored);
-             showColorSample(CommonDialog1.Color);
-         },
-            [this] { return QString::number(CommonDialog1.Color); } },
-        check(Check1), // Date
-        check(Check2), // Cas
-        check(Check3), // TextV
-        check(Check4), // Svatky
-        combo(Combo3), // DateF
-        combo(Combo4), // CasF
-        text(Text1),
-        text(Text2),
-    } };
+#define ZDRAVINKY_BIND(name, kind, control, ...) setting(Key::name).binding = bind(Kind::kind {}, control);
+    ZDRAVINKY_SETTINGS(ZDRAVINKY_BIND)
+#undef ZDRAVINKY_BIND
+}
+
+Form1::Binding Form1::bind(Kind::Flag, QCheckBox *box)
+{
+    return { [box](const QString &stored) { setCheckValue(box, FormValues::checkValue(stored)); },
+        [box] { return checkText(box); } };
+}
+
+Form1::Binding Form1::bind(Kind::Text, QComboBox *box)
+{
+    return { [box](const QString &stored) { setComboText(box, stored); }, [box] { return box->currentText(); } };
+}
+
+// The size box shows and stores the number as typed; the greeting window
+// reads it as a number when it applies it.
+Form1::Binding Form1::bind(Kind::Number, QComboBox *box)
+{
+    return bind(Kind::Text {}, box);
+}
+
+// Seconds beyond the bar's range fail the step.
+Form1::Binding Form1::bind(Kind::Number, QScrollBar *bar)
+{
+    return { [bar](const QString &stored) {
+                const qint16 seconds = toInt16(stored);
+                if (seconds < bar->minimum() || seconds > bar->maximum())
+                    fail("duration out of range");
+                bar->setValue(seconds);
+            },
+        [bar] { return QString::number(bar->value()); } };
+}
+
+// The colour dialog holds the colour; the sample shows it.
+Form1::Binding Form1::bind(Kind::Colour, ColorSample *)
+{
+    return { [this](const QString &stored) {
+                CommonDialog1.Color = toInt32(stored);
+                showColorSample(CommonDialog1.Color);
+            },
+        [this] { return QString::number(CommonDialog1.Color); } };
+}
+
+// The picture dialog holds the path; the preview shows the picture it names.
+Form1::Binding Form1::bind(Kind::PicturePath, QLabel *)
+{
+    return { [this](const QString &stored) {
+                CommonDialog1.FileName = stored;
+                showPreview(CommonDialog1.FileName);
+            },
+        [this] { return CommonDialog1.FileName; } };
+}
+
+Form1::Binding Form1::bind(Kind::Text, QPlainTextEdit *box)
+{
+    return { [this, box](const QString &stored) { showText(box, stored); }, [this, box] { return textOf(box); } };
 }
 
 void Form1::connectHandlers()
@@ -245,28 +260,32 @@ QString Form1::read(Key key, Reader reader) const
 // get to it, as it then shows its design-time value, not the person's.
 void Form1::store(Key key)
 {
-    const int i = keyIndex(key);
-    const QString text = bindings_[i].text();
-    if (text != base_[i])
+    Setting &s = setting(key);
+    const QString text = s.binding.text();
+    if (text != s.base)
         store_.WriteSetting(key, text);
-    else if (!known_[i].known || !store_.WriteSettingIfStill(key, known_[i].stored, text))
+    else if (!s.known || !store_.WriteSettingIfStill(key, s.stored, text))
         return;
-    base_[i] = text;
-    known_[i] = { true, text };
+    s.base = text;
+    s.known = true;
+    s.stored = text;
 }
 
 void Form1::Form_Load()
 {
-    known_ = {};
+    for (Setting &s : settings_)
+        s.known = false;
     silently([&] {
         // What another copy of the program or a hand edit changed meanwhile. A
         // file that cannot be read now is no empty file: the load ends here.
         store_.reload();
         for (Key key : AllKeys) {
-            bindings_[keyIndex(key)].show(read(key, Reader::SettingsLoad));
-            known_[keyIndex(key)] = { true, store_.stored(key) };
+            Setting &s = setting(key);
+            s.binding.show(read(key, Reader::SettingsLoad));
+            s.known = true;
+            s.stored = store_.stored(key);
             if (isTextKey(key))
-                kept_[keyIndex(key)] = read(key, Reader::SettingsLoad); // read again and kept for Storno
+                s.kept = read(key, Reader::SettingsLoad); // read again and kept for Storno
         }
         setWindowTitle(FormValues::caption());
         // A second run (Výchozí) finds the lists filled and leaves them as
@@ -278,8 +297,8 @@ void Form1::Form_Load()
             addItemsKeepingText(Combo2, FormValues::fontSizes());
         widenLists();
     });
-    for (Key key : AllKeys)
-        base_[keyIndex(key)] = bindings_[keyIndex(key)].text();
+    for (Setting &s : settings_)
+        s.base = s.binding.text();
 }
 
 // Qt takes seconds, for a long word minutes, to lay out a text box's line
@@ -390,9 +409,9 @@ void Form1::Command2_Click()
     // someone else changed meanwhile stays.
     silently([&] {
         forEachTextKey([&](Key key) {
-            const int i = keyIndex(key);
-            if (kept_[i] && known_[i].known && store_.WriteSettingIfStill(key, known_[i].stored, *kept_[i]))
-                known_[i].stored = kept_[i];
+            Setting &s = setting(key);
+            if (s.kept && s.known && store_.WriteSettingIfStill(key, s.stored, *s.kept))
+                s.stored = s.kept;
         });
         greeting_.centreText();
     });
@@ -404,7 +423,8 @@ void Form1::Command6_Click()
     silently([&] {
         for (Key key : AllKeys) {
             store_.RemoveSetting(key);
-            known_[keyIndex(key)] = { true, std::nullopt };
+            setting(key).known = true;
+            setting(key).stored.reset();
         }
         Form_Load();
     });

@@ -10,11 +10,15 @@
 #include <utility>
 #include <vector>
 
+class ColorSample;
 class CommonDialog;
 class GreetingTarget;
 class QCheckBox;
+class QComboBox;
 class QImage;
+class QLabel;
 class QPlainTextEdit;
+class QScrollBar;
 class SettingsStore;
 
 // The settings window. The greeting window opens it modal:
@@ -72,13 +76,21 @@ protected:
 
 private:
     // How a setting's control shows the stored text (a step of the load,
-    // which may fail) and what the control holds to be stored.
+    // which may fail) and what the control holds to be stored: one way for
+    // each kind of setting and kind of control that shows it.
     struct Binding
     {
         std::function<void(const QString &stored)> show;
         std::function<QString()> text;
     };
-    std::array<Binding, KeyCount> bindings();
+    Binding bind(Kind::Flag, QCheckBox *box);
+    Binding bind(Kind::Text, QComboBox *box);
+    Binding bind(Kind::Number, QComboBox *box);
+    Binding bind(Kind::Number, QScrollBar *bar);
+    Binding bind(Kind::Colour, ColorSample *sample);
+    Binding bind(Kind::PicturePath, QLabel *preview);
+    Binding bind(Kind::Text, QPlainTextEdit *box);
+    void bindControls();
     void connectHandlers();
     void onKeyDown(QWidget *control, std::function<void(int KeyCode, int Shift)> handler);
 
@@ -97,21 +109,22 @@ private:
     SettingsStore &store_;
     GreetingTarget &greeting_;
     CommonDialog &CommonDialog1;
-    std::array<Binding, KeyCount> bindings_;
-    // What the file holds for a key as far as this window knows: what the
-    // last load read (not known when the load did not get to the key), then
-    // what each write of the window stored.
-    struct Known
+    // What the window keeps of each setting, in key order.
+    struct Setting
     {
+        Binding binding;
+        // What the file holds for the key as far as this window knows: what
+        // the last load read (not known when the load did not get to the
+        // key), then what each write of the window stored.
         bool known = false;
         std::optional<QString> stored; // nothing: absent
+        // What the control held when the window last loaded or stored it: a
+        // control that holds something else now was changed by the person.
+        QString base;
+        std::optional<QString> kept; // a text setting as the load read it, for Storno
     };
-    std::array<Known, KeyCount> known_;
-    // What each control held when the window last loaded or stored it: a
-    // control that holds something else now was changed by the person.
-    std::array<QString, KeyCount> base_;
-    // The eight kept texts, for Storno.
-    std::array<std::optional<QString>, KeyCount> kept_;
+    std::array<Setting, KeyCount> settings_;
+    Setting &setting(Key key) { return settings_[keyIndex(key)]; }
     // The whole text of a text box that shows only its beginning.
     std::array<std::optional<QString>, 2> wholeText_;
     std::vector<std::pair<QObject *, std::function<void(int, int)>>> keyDown_;

@@ -115,8 +115,9 @@ struct Window
 // The control of a key, as the person sees it (a check box "0", "1" or "2"), set first when asked.
 QString control(Form1 &f, Fake &fake, Key key, const std::optional<QString> &set = {})
 {
-    QObject *const controls[] = { f.Check5, &f, f.Combo1, f.Combo2, f.Bar1, &f, f.Check1, f.Check2, f.Check3, f.Check4,
-        f.Combo3, f.Combo4, f.Text1, f.Text2 };
+#define CONTROL(name, kind, control, ...) f.control,
+    QObject *const controls[] = { ZDRAVINKY_SETTINGS(CONTROL) };
+#undef CONTROL
     QObject *c = controls[keyIndex(key)];
     if (auto *box = qobject_cast<QCheckBox *>(c))
         return set  ? box->setChecked(*set == "1"),
