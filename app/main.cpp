@@ -74,7 +74,7 @@ namespace Module1 {
 // the program then lives exactly as long as that window.
 void Main(Zdravinky &greeting)
 {
-    greeting.Show();
+    greeting.loadAndShow();
 }
 
 // Another start in the same session: the greeting it would show is here, so this one comes to the front.

@@ -192,7 +192,7 @@ QString Zdravinky::read(Key key, Reader reader) const
 
 // ---- Lifecycle -------------------------------------------------------------
 
-void Zdravinky::Show()
+void Zdravinky::loadAndShow()
 {
     if (!loaded_) {
         loaded_ = true;

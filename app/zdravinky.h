@@ -29,7 +29,7 @@ public:
 
     // Loads the window if need be (its load handler waits out the display
     // time), then makes it visible unless it was unloaded meanwhile.
-    void Show();
+    void loadAndShow();
 
     void Form_Load();
     void Form_Unload();
@@ -48,7 +48,6 @@ public:
     void Timer1_Timer();
     void Timer2_Timer();
 
-    qint16 textComposed() const { return TextComposed; }
     bool isUnloaded() const { return unloaded_; }
 
     // GreetingTarget

@@ -24,7 +24,7 @@ int main(int argc, char *argv[])
     store.WriteSetting(Key::Long, QStringLiteral("x")); // no wait in the load
     ManualClock clock(QDateTime(QDate(2004, 3, 5), QTime(9, 59, 0)));
     Zdravinky window(store, clock);
-    window.Show();
+    window.loadAndShow();
 
     constexpr int Runs = 20000;
     QElapsedTimer timer;

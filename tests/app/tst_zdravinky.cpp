@@ -146,7 +146,7 @@ private Q_SLOTS:
     {
         const QString atLoad = fetch<QString>("atLoad");
         Greeting g(fetch<QString>("lines"), fetch<QDateTime>("start"));
-        g.window.Show();
+        g.window.loadAndShow();
         QCOMPARE(g.text(), atLoad);
         const QPoint position = g.label()->pos();
         g.clock.setTime(fetch<QTime>("later"));
@@ -164,7 +164,7 @@ private Q_SLOTS:
     void exactlyAsWideDoesNotWrap()
     {
         Greeting g("Long=x\nTextV=1\nSvatky=1\nText1=A\nText2=\"Svátek: \"\n");
-        g.window.Show();
+        g.window.loadAndShow();
         const QString unwrapped = "A\r\nSvátek: " + Kazimir;
         for (float size = 8; g.label()->width() != g.window.width(); size += 0.25f) {
             if (size > 80)
@@ -200,7 +200,7 @@ private Q_SLOTS:
         QTimer tick;
         connect(&tick, &QTimer::timeout, [&] { g.clock.advanceMs(QApplication::activeWindow() == active ? step : 0); });
         tick.start(5);
-        g.window.Show();
+        g.window.loadAndShow();
         QCOMPARE(g.clock.now(), fetch<QDateTime>("start").addMSecs(fetch<int>("waitedMs")));
         QCOMPARE(g.ended.count(), otherActive ? 0 : 1);
         QCOMPARE(g.text(), Fixed);
@@ -222,7 +222,7 @@ private Q_SLOTS:
             QCOMPARE(g.ended.count(), 0);
             QCOMPARE(g.text(), Fixed + "\r\n14.05.14");
         });
-        g.window.Show();
+        g.window.loadAndShow();
         QCOMPARE(g.ended.count(), 1);
     }
 
@@ -232,7 +232,7 @@ private Q_SLOTS:
     void mouseAndKeys()
     {
         Greeting g("Long=x\nTextV=ano\n");
-        g.window.Show();
+        g.window.loadAndShow();
         QCOMPARE(g.text(), None);
         g.temp.store().WriteSetting(Key::TextV, QStringLiteral("0"));
         g.clock.advanceMs(24 * 3600'000);
@@ -273,7 +273,7 @@ private Q_SLOTS:
     void keys()
     {
         Greeting g("Long=x\n");
-        g.window.Show();
+        g.window.loadAndShow();
         QTest::keyClick(&g.window, Qt::Key(fetch<int>("key")), fetch<Qt::KeyboardModifiers>("shift"));
         QCOMPARE(g.ended.count(), fetch<bool>("ends") ? 1 : 0);
         QCOMPARE(g.menu()->isVisible(), fetch<bool>("menu"));
@@ -307,7 +307,7 @@ private Q_SLOTS:
             = painted(width, height, [=](int x, int y) { return qRgb(x * 255 / width, y * 255 / height, 64); });
         const QString path = saved(upright, dir.filePath("fotka ž." + format), fetch<char>("orientation"));
         Greeting g("Long=0\nPictrureStrench=" + fetch<QString>("stretchSetting") + "\nPictrure=\"" + path + "\"\n");
-        g.window.Show();
+        g.window.loadAndShow();
         const QRect window = g.window.rect();
         QCOMPARE(g.image()->geometry(), QRect(QPoint(), stretch ? window.size() : upright.size()));
         const QImage expected = stretch ? upright.scaled(window.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
@@ -323,7 +323,7 @@ private Q_SLOTS:
         const QString path
             = saved(painted(400, 300, [](int, int) { return qRgb(255, 0, 0); }), dir.filePath("red.png"));
         Greeting g("Long=0\n");
-        g.window.Show();
+        g.window.loadAndShow();
         g.window.setPicture(path);
         QVERIFY(QFile::remove(path));
         QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
