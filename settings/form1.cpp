@@ -163,8 +163,8 @@ void Form1::connectHandlers()
     connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
     connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
 
-    // A greyed box that the user clicks becomes a two-state box again.
-    for (QCheckBox *box : { Check1, Check2, Check3, Check4, Check5 }) {
+    // A greyed box that the user clicks becomes a two-state box again, whichever box it is.
+    for (QCheckBox *box : findChildren<QCheckBox *>()) {
         connect(box, &QCheckBox::stateChanged, box, [box](int state) {
             if (state != Qt::PartiallyChecked)
                 box->setTristate(false);
