@@ -1,11 +1,14 @@
 #include "platform/sessioninstance.h"
 
+#include "platform/errortrap.h"
+#include "platform/filelock.h"
+
 #include <QDir>
 #include <QGuiApplication>
 #include <QLocalSocket>
-#include <QLockFile>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <optional>
 
 namespace {
 
@@ -40,8 +43,10 @@ QString socketName()
 SessionInstance::SessionInstance()
 {
     const QString name = socketName();
-    QLockFile lock(name + QLatin1String(".lock"));
-    lock.tryLock(AnswerMs);
+    // Waited for no longer than an answer; whatever is at the lock path
+    // makes no start wait longer, and one that cannot lock at all goes on.
+    std::optional<FileLock> lock;
+    silently([&] { lock.emplace(name + QLatin1String(".lock"), AnswerMs); });
 
     QLocalSocket open;
     open.connectToServer(name);

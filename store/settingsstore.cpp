@@ -1,6 +1,7 @@
 #include "store/settingsstore.h"
 
 #include "platform/errortrap.h"
+#include "platform/filelock.h"
 #include "store/inifile.h"
 
 #include <QDeadlineTimer>
@@ -40,57 +41,9 @@ public:
 
 namespace {
 
-// Long enough for another copy of the program to finish its write, ms.
-constexpr int LockTimeoutMs = 5000;
-// How long to sleep between tries while another copy holds the lock, ms.
-constexpr int LockRetryMs = 1;
-// Links followed to the file they name, at most (a loop of links ends too).
-constexpr int MaxLinks = 40;
-
-QByteArray encoded(const QString &path)
-{
-    return QFile::encodeName(path);
-}
-
-// Closes the file descriptor it holds when it goes.
-struct Descriptor
-{
-    explicit Descriptor(int fd = -1)
-        : fd(fd)
-    { }
-    ~Descriptor()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    bool close() { return ::close(std::exchange(fd, -1)) == 0; }
-
-    int fd;
-};
-
-int openFile(const QByteArray &name, int flags, mode_t mode = 0)
-{
-    int fd;
-    do
-        fd = ::open(name.constData(), flags | O_CLOEXEC | O_NOCTTY, mode);
-    while (fd < 0 && errno == EINTR);
-    return fd;
-}
-
-bool sameFile(const struct stat &a, const struct stat &b)
-{
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-// The lock every copy of the program takes before it changes the file: an
-// advisory lock (flock) on the file `Zdravin.conf.lock` beside it. The kernel
-// drops it when its holder ends, however it ends, so no copy killed while
-// writing ever leaves a lock that blocks, and one that a person or another
-// user left behind is simply taken. The lock file is removed again while it
-// is held, and a copy that then gets the lock of a removed file tries again
-// on the file now there.
+// Every copy of the program changes the file only under the lock on
+// `Zdravin.conf.lock` beside it, and waits for it at most long enough for
+// another copy to finish its write, ms.
 //
 // Older versions of the program used QLockFile on the same path, which
 // creates the file exclusively, holds flock and fcntl locks on it and removes
@@ -98,93 +51,14 @@ bool sameFile(const struct stat &a, const struct stat &b)
 // locks itself. So an older and a newer copy running at once wait for each
 // other: the newer one for the older one's flock, the older one for the
 // file to go.
-class FileLock
+constexpr int LockTimeoutMs = 5000;
+// Links followed to the file they name, at most (a loop of links ends too).
+constexpr int MaxLinks = 40;
+
+QByteArray encoded(const QString &path)
 {
-public:
-    explicit FileLock(const QString &path)
-        : name_(encoded(path))
-    {
-        const QDeadlineTimer deadline(LockTimeoutMs);
-        while (!tryLock()) {
-            if (deadline.hasExpired())
-                fail("the settings are locked");
-            std::this_thread::sleep_for(std::chrono::milliseconds(LockRetryMs));
-        }
-    }
-
-    ~FileLock()
-    {
-        // Removed only while held, and only if it is still this lock file. A
-        // lock file that cannot be removed is no harm: the next copy takes it.
-        struct stat now = {}, mine = {};
-        if (::fstat(lock_.fd, &mine) == 0 && ::lstat(name_.constData(), &now) == 0 && sameFile(now, mine))
-            ::unlink(name_.constData());
-    }
-
-    FileLock(const FileLock &) = delete;
-    FileLock &operator=(const FileLock &) = delete;
-
-private:
-    // True once locked; false while another copy holds the lock. Fails at
-    // once for anything else.
-    bool tryLock()
-    {
-        struct stat info = {};
-        if (::lstat(name_.constData(), &info) == 0 && !S_ISREG(info.st_mode)) {
-            takeOver(info); // a folder, a FIFO, a link: no lock of ours, nor anyone's
-            return false;
-        }
-        // Opened as it is, never waiting and never through a link; a lock file
-        // another user left behind, which this one may not write, is locked
-        // read-only.
-        Descriptor file(openFile(name_, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK, 0666));
-        if (file.fd < 0 && errno == EACCES) {
-            file.fd = openFile(name_, O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
-            if (file.fd < 0 && errno == ENOENT)
-                fail("cannot lock the settings"); // a folder this user may not write
-        }
-        if (file.fd < 0) {
-            if ((errno != EACCES && errno != ELOOP) || ::lstat(name_.constData(), &info) != 0)
-                fail("cannot lock the settings");
-            takeOver(info); // a lock this user may not even read, or a link made meanwhile
-            return false;
-        }
-        if (::fstat(file.fd, &info) != 0)
-            fail("cannot lock the settings");
-        if (!S_ISREG(info.st_mode)) {
-            takeOver(info);
-            return false;
-        }
-        if (::flock(file.fd, LOCK_EX | LOCK_NB) != 0) {
-            if (errno != EWOULDBLOCK && errno != EINTR)
-                fail("cannot lock the settings");
-            return false;
-        }
-        struct stat now = {};
-        if (::lstat(name_.constData(), &now) != 0 || !sameFile(now, info))
-            return false; // its holder removed it meanwhile: the lock is the file there now
-        lock_.fd = std::exchange(file.fd, -1);
-        return true;
-    }
-
-    // Removes what is at the lock path but no lock this copy can take: a
-    // folder (when empty), a FIFO or another file that is no regular file, a
-    // link, or a lock file this user may not read. Nobody holds a lock file for
-    // more than a moment, so one that is older than the longest wait is left
-    // behind; a newer one is waited for. Fails at once when it cannot be
-    // removed.
-    void takeOver(const struct stat &info)
-    {
-        const bool unreadableLock = S_ISREG(info.st_mode);
-        if (unreadableLock && ::time(nullptr) - info.st_mtime <= LockTimeoutMs / 1000)
-            return;
-        if ((S_ISDIR(info.st_mode) ? ::rmdir(name_.constData()) : ::unlink(name_.constData())) != 0 && errno != ENOENT)
-            fail("cannot take over the lock of the settings");
-    }
-
-    QByteArray name_;
-    Descriptor lock_;
-};
+    return QFile::encodeName(path);
+}
 
 // Nothing for a file that does not exist yet; nullopt for one that cannot be
 // read or is no settings file at all: a folder, a FIFO, a device, a file over
@@ -363,7 +237,7 @@ public:
         const QString folder = QFileInfo(target).absolutePath();
         if (!QDir().mkpath(folder))
             fail("cannot create the settings folder");
-        const FileLock lock(target + QStringLiteral(".lock"));
+        const FileLock lock(target + QStringLiteral(".lock"), LockTimeoutMs);
         const std::optional<File> file = parsed(read(target));
         if (!file)
             fail("cannot read the settings");

@@ -176,9 +176,12 @@ unset DBUS_SESSION_BUS_ADDRESS
 rm -f "$reader"
 
 # 8. One greeting per session: a second start brings the open greeting to the
-#    front and ends; on another display a second greeting opens.
+#    front and ends; on another display a second greeting opens. A FIFO left
+#    at the session's lock path makes no start wait.
+mkfifo "$XDG_RUNTIME_DIR/zdravinky-xcb-_${DISPLAY#:}.lock"
 launch '[Path]\nLong=60\n'
 first=$pid
+check "a FIFO at the session's lock makes no start wait" [ -n "$win" ]
 xmessage -center covering 2>/dev/null &
 cover=$!
 visible --name '^xmessage$' >/dev/null
