@@ -443,8 +443,8 @@ void Zdravinky::composeText()
         read(Key::Svatky, Reader::Composer),
         read(Key::DateF, Reader::Composer),
         read(Key::CasF, Reader::Composer),
-        read(Key::Text1, Reader::Composer),
-        read(Key::Text2, Reader::Composer),
+        cutShort(read(Key::Text1, Reader::Composer)),
+        cutShort(read(Key::Text2, Reader::Composer)),
         clock_.now(),
         Label1->text(),
     });

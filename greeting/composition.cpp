@@ -130,3 +130,11 @@ bool replaceTime(QString &text, TimeSpan &span, const QString &time)
     span.length = time.size();
     return true;
 }
+
+QString cutShort(const QString &text)
+{
+    if (text.size() <= MaxShownText)
+        return text;
+    // A character of two halves stays whole.
+    return text.left(text[MaxShownText - 1].isHighSurrogate() ? MaxShownText - 1 : MaxShownText) + u'…';
+}

@@ -33,6 +33,12 @@ struct Composition
     TimeSpan time; // invalid when the layout shows no time
 };
 
+// A person's own text longer than any window shows usefully is shown cut
+// short, with "…": Qt takes seconds to lay out a label or a text box of a
+// million characters, and the greeting window shows a few hundred.
+inline constexpr qsizetype MaxShownText = 10000; // characters
+QString cutShort(const QString &text);
+
 // Picks the layout by the flags and joins its pieces. Throws StepFailed at
 // the first flag that is tested and is no number.
 Composition composeGreeting(const CompositionInput &input);

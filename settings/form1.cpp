@@ -1,5 +1,6 @@
 #include "settings/form1.h"
 
+#include "greeting/composition.h"
 #include "pictures/picture.h"
 #include "platform/colors.h"
 #include "platform/errortrap.h"
@@ -301,20 +302,17 @@ void Form1::Form_Load()
         s.base = s.binding.text();
 }
 
-// Qt takes seconds, for a long word minutes, to lay out a text box's line
-// of a million characters. A text longer than a box shows usefully is shown
-// cut short and read-only, and the window keeps it whole: stored again, it
+// A text longer than a box shows usefully is shown cut short and read-only
+// (Qt takes seconds, for a long word minutes, to lay out a text box's line
+// of a million characters), and the window keeps it whole: stored again, it
 // is stored whole.
 void Form1::showText(QPlainTextEdit *box, const QString &stored)
 {
-    constexpr qsizetype MaxShown = 10000; // characters; the greeting shows far fewer
     std::optional<QString> &whole = wholeText_[box == Text1 ? 0 : 1];
     whole.reset();
-    QString shown = stored;
-    if (stored.size() > MaxShown) {
+    const QString shown = cutShort(stored);
+    if (shown != stored)
         whole = stored;
-        shown = stored.left(stored[MaxShown - 1].isHighSurrogate() ? MaxShown - 1 : MaxShown) + u'…';
-    }
     box->setReadOnly(bool(whole));
     box->setPlainText(FormValues::boxLines(shown));
 }

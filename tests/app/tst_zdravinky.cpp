@@ -3,6 +3,7 @@
 #include "common/manualclock.h"
 #include "common/tempstore.h"
 #include "common/testsupport.h"
+#include "greeting/composition.h"
 #include "platform/twips.h"
 #include "settings/form1.h"
 
@@ -125,6 +126,10 @@ private Q_SLOTS:
             Fixed + "\r\n9.59.59\r\nSvátek má: " + Kazimir, Fixed + "\r\n10.00.00\r\nSvátek má: " + Kazimir);
         row("time shrinks, leading zeros kept", aTimeB + "h.m.ss\n", ten, QTime(9, 5), "A\r\n10.10.10\r\nB",
             "A\r\n9.5.00\r\nB");
+        const QString many(MaxShownText, u'x');
+        row("own text too long to show: cut short, time in place",
+            QString(aTimeB).replace("Text1=A", "Text1=" + many + "yz") + "h.m.ss\n", ten, QTime(9, 5),
+            many + "…\r\n10.10.10\r\nB", many + "…\r\n9.5.00\r\nB");
         row("date with the same digits stays",
             clock + "Date=1\nTextV=1\nText1=20:\nText2=B\nDateF=d.m.yyyy\nCasF=hh:mm\n",
             QDateTime(QDate(2020, 3, 5), QTime(20, 20)), QTime(21, 0), "20:\r\n5.3.2020\r\n20:20\r\nB",
