@@ -1,4 +1,5 @@
 #include "common/testsupport.h"
+#include "platform/clock.h"
 #include "platform/colors.h"
 #include "platform/errortrap.h"
 #include "platform/fonts.h"
@@ -209,6 +210,7 @@ private Q_SLOTS:
     void numbers_data();
     void numbers();
     void twips();
+    void systemClock();
     void colors();
     void pictures_data();
     void pictures();
@@ -259,6 +261,16 @@ void tst_Platform::twips()
     QCOMPARE(Twips::toPixels(8), 1); // to the nearest pixel
     QCOMPARE(Twips::toPixels(22), 1);
     QCOMPARE(Twips::fromPixels(390, 120), 4680.0f);
+}
+
+// The program's own clock: the date and time now, and a monotonic count that moves.
+void tst_Platform::systemClock()
+{
+    Clock &clock = Clock::system();
+    const qint64 before = clock.monotonicMs();
+    QVERIFY(qAbs(clock.now().secsTo(QDateTime::currentDateTime())) <= 1);
+    QTest::qSleep(20);
+    QVERIFY(clock.monotonicMs() >= before + 20);
 }
 
 void tst_Platform::colors()
