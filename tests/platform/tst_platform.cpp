@@ -341,9 +341,14 @@ void tst_Platform::pictures_data()
     row("a folder", dir.path(), "refused");
     row("a FIFO", dir.filePath("fifo.jpg"), "refused");
     row("larger than any photo", huge.fileName(), "refused");
+    QFile longest(write("longest.jpg", jpeg));
+    longest.resize(qint64(256) << 20);
+    row("as long as a photo may be", longest.fileName(), "120x80");
     row("over 256 megapixels", write("flatter.jpg", flat("flat16400x16400.head", 16400 * 16400)), "refused");
     for (const char *bomb : { "bomb.bmp", "bomb.png", "bomb.jpg", "bomb.gif", "bomb144mp.jpg" })
         row(bomb, bomb, "refused");
+    row("png of 1 bit, 8192 x 5000 in 5 KB", write("sparse.png", flatPng(8192, 5000, 1, 0, false)), "refused");
+    row("gif signed GIF87b", write("87b.gif", "GIF87b" + bytesOf("encoders/plain.gif").mid(6)), "refused");
     row("webp 5792 x 5792 (image-format plugins)", "flat5792.webp", "refused");
     row("tiff 5792 x 5792", write("flat.tif", flatTiff(5792)), "refused");
     row("ico holding a png of 5792 x 5792", write("flat.ico", icon(flatPicture)), "refused");
