@@ -5,6 +5,7 @@
 #include "platform/fonts.h"
 #include "platform/numbers.h"
 #include "platform/picture.h"
+#include "platform/sessioninstance.h"
 #include "platform/translations.h"
 #include "platform/twips.h"
 
@@ -211,6 +212,7 @@ private Q_SLOTS:
     void numbers();
     void twips();
     void systemClock();
+    void sessionInstance();
     void colors();
     void pictures_data();
     void pictures();
@@ -271,6 +273,19 @@ void tst_Platform::systemClock()
     QVERIFY(qAbs(clock.now().secsTo(QDateTime::currentDateTime())) <= 1);
     QTest::qSleep(20);
     QVERIFY(clock.monotonicMs() >= before + 20);
+}
+
+// The first start in a session listens; a later one that gets no answer in
+// time shows a greeting of its own (the first is stuck: here it cannot answer
+// while the later one waits in the same thread).
+void tst_Platform::sessionInstance()
+{
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    SessionInstance first;
+    QVERIFY(!first.handedOver());
+    SessionInstance later;
+    QVERIFY(!later.handedOver());
 }
 
 void tst_Platform::colors()
