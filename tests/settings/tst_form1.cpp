@@ -417,7 +417,12 @@ private Q_SLOTS:
             const auto *text = a->textInterface();
             announced << a->text(QAccessible::Name) + ": "
                     + (text ? text->text(0, text->characterCount()) : a->text(QAccessible::Value));
+            for (int i = 0; i < a->childCount(); ++i) // a screen reader walks the children by their index
+                QCOMPARE(a->indexOfChild(a->child(i)), i);
         }
+        const QImage sample = w.form.findChild<QWidget *>("Label6")->grab().toImage(); // filled, in a frame
+        QCOMPARE(sample.pixelColor(sample.rect().center()), QColor(0x56, 0x34, 0x12));
+        QVERIFY(sample.pixelColor(0, 0) != QColor(0x56, 0x34, 0x12));
         QCOMPARE(announced,
             QStringList({ "Písmo: Arial", "Barva písma: červená 86, zelená 52, modrá 18", "Délka zobrazení: 30",
                 "Druhá část vlastního textu: Jméno",
