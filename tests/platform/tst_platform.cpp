@@ -362,7 +362,10 @@ void tst_Platform::pictures_data()
     row("over 256 megapixels", write("flatter.jpg", flat("flat16400x16400.head", 16400 * 16400)), "refused");
     for (const char *bomb : { "bomb.bmp", "bomb.png", "bomb.jpg", "bomb.gif", "bomb144mp.jpg" })
         row(bomb, bomb, "refused");
-    row("png of 1 bit, 8192 x 5000 in 5 KB", write("sparse.png", flatPng(8192, 5000, 1, 0, false)), "refused");
+    const QByteArray sparse = flatPng(8192, 5000, 1, 0, false); // 5 KB
+    row("png of 1 bit, 8192 x 5000 in 5 KB", write("sparse.png", sparse), "refused");
+    row("the same in 40 000 bytes: 1 024 pixels a byte",
+        write("sparse40k.png", sparse + QByteArray(40000 - sparse.size(), 'x')), "312x215");
     row("gif signed GIF87b", write("87b.gif", "GIF87b" + bytesOf("encoders/plain.gif").mid(6)), "refused");
     row("webp 5792 x 5792 (image-format plugins)", "flat5792.webp", "refused");
     row("tiff 5792 x 5792", write("flat.tif", flatTiff(5792)), "refused");
@@ -458,6 +461,9 @@ void tst_Platform::decodedAsQtDecodes()
     QImage corner;
     silently([&] { corner = PictureFile(path).read(part, part.size()); });
     QCOMPARE_LE(difference(corner, natural.copy(part)), tolerance);
+    // Drawn at 1024 x 768 pixels at most, whose sums take 12 MiB, however large the window.
+    QVERIFY(silently([&] { PictureFile(path).read(part, QSize(1024, 768)); }));
+    QVERIFY(!silently([&] { PictureFile(path).read(part, QSize(1024, 769)); }));
 }
 
 void tst_Platform::qtTextsInCzech()
