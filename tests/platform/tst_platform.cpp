@@ -350,6 +350,11 @@ void tst_Platform::pictures_data()
     row("a photo of 1 MB, video after its end", write("motion.jpg", bytesOf(dir.filePath("noise.jpg")) + video),
         "312x215");
     row("jpeg with a thumbnail", "thumbnail.jpg", "120x80");
+    row("jpeg turned by an EXIF entry a byte short", // not turned
+        write("short.jpg",
+            jpeg.left(2) + QByteArray::fromHex("ffe1001d4578696600004d4d002a0000000800010112000300000001000600")
+                + jpeg.mid(2)),
+        "120x80");
     row("jpeg with restart markers, video after its end",
         write("restart.jpg", bytesOf("encoders/restart-blocks.jpg") + video), "50x34");
     row("45 megapixels", write("flat.jpg", flat("flat8192x5464.head", 8192 * 5464)), "312x215");
