@@ -239,6 +239,11 @@ private Q_SLOTS:
             { "Space@Check2", "Space@Check2", "Space@Check2", "OK" }, QString(ok).replace("size 13", "size 2.5"),
             { "Long=12", "Cas=1" });
         row("a text too long for its box, OK", { "Text1=" + QString(20000, u'x') }, { "OK" }, ok);
+        row("a text too long for its box, Výchozí, OK", { "Text1=" + QString(20000, u'x') }, { "Výchozí", "OK" },
+            "picture , font Monotype Corsiva, size 24, color 255, stretch 0, centre, recompose, closed",
+            QString("PictrureStrench=0|Pictrure=|Text=Monotype Corsiva|Size=24|Long=11|Color=255|Date=0|Cas=0|TextV=0|"
+                    "Svatky=0|DateF=Short date|CasF=h.mm.ss|Text1=\"Zdravinky, dnes je: \"|Text2=\"Svátek má: \"")
+                .split(u'|'));
         row("moved picture, Enter", { "Pictrure=chybí.jpg" }, { "Return@Combo1" }, "picture chybí.jpg, closed");
         row("bad value, Escape", { "Long=120" }, { "Esc@Combo1 text" }, storno);
         row("Enter, Combo2", {}, { "Combo2=30", "Enter@Combo2 text" }, QString(ok).replace("13", "30"), { "Size=30" });
