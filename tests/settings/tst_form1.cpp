@@ -436,6 +436,14 @@ private Q_SLOTS:
                 "Obrázek na pozadí: ", "Písmo: ", "Zobrazit Datum: ", "Formát času: " }));
     }
 
+    // The lists the window fills are sorted letter case aside; names equal but
+    // for their case stay in the order they came.
+    void sortedLists()
+    {
+        QCOMPARE(FormValues::sortedForList({ "b", "B", "Arial", "a", "ARIAL" }),
+            QStringList({ "a", "Arial", "ARIAL", "b", "B" }));
+    }
+
     // The picture dialog's file types as Qt's own dialog reads them (set up, never opened).
     void pictureFilter()
     {
