@@ -233,6 +233,8 @@ private Q_SLOTS:
         row("OK", {}, edits + QStringList({ "OK" }), edited + ", centre, recompose, closed",
             { "PictrureStrench=0", "Pictrure=" + small, "Text=Sans", "Size=20", "Long=29", "Color=255", "Svatky=0" });
         row("Použít", {}, edits + QStringList({ "Použít" }), "recompose, " + edited + ", centre, open", { "Svatky=0" });
+        row("Použít, Text2 typed over", {}, { "click@Text2", "X@focus", "Použít" },
+            "recompose, " + look + ", stretch 1, centre, open", { "Text2=x" });
         row("OK, store refuses", {}, { "refuse", "OK" }, look + ", stretch 1, closed");
         row("OK, size letters", {}, { "Combo2=abc", "OK" }, font + ", closed");
         row("odd values, a greyed box clicked", { "Size=2.5", "Long=\" 12\"", "Cas=2" },
