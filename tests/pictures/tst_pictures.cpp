@@ -244,15 +244,28 @@ void tst_Pictures::pictures_data()
     row("a photo of 1 MB, video after its end", write("motion.jpg", bytesOf(dir.filePath("noise.jpg")) + video),
         "312x215");
     row("jpeg with a thumbnail", "thumbnail.jpg", "120x80");
+    row("jpeg turned by an EXIF entry a byte short", // not turned
+        write("short.jpg",
+            jpeg.left(2) + QByteArray::fromHex("ffe1001d4578696600004d4d002a0000000800010112000300000001000600")
+                + jpeg.mid(2)),
+        "120x80");
     row("jpeg with restart markers, video after its end",
         write("restart.jpg", bytesOf("encoders/restart-blocks.jpg") + video), "50x34");
     row("45 megapixels", write("flat.jpg", flat("flat8192x5464.head", 8192 * 5464)), "312x215");
     row("a folder", dir.path(), "refused");
     row("a FIFO", dir.filePath("fifo.jpg"), "refused");
     row("larger than any photo", huge.fileName(), "refused");
+    QFile longest(write("longest.jpg", jpeg));
+    longest.resize(qint64(256) << 20);
+    row("as long as a photo may be", longest.fileName(), "120x80");
     row("over 256 megapixels", write("flatter.jpg", flat("flat16400x16400.head", 16400 * 16400)), "refused");
     for (const char *bomb : { "bomb.bmp", "bomb.png", "bomb.jpg", "bomb.gif", "bomb144mp.jpg" })
         row(bomb, bomb, "refused");
+    const QByteArray sparse = flatPng(8192, 5000, 1, 0, false); // 5 KB
+    row("png of 1 bit, 8192 x 5000 in 5 KB", write("sparse.png", sparse), "refused");
+    row("the same in 40 000 bytes: 1 024 pixels a byte",
+        write("sparse40k.png", sparse + QByteArray(40000 - sparse.size(), 'x')), "312x215");
+    row("gif signed GIF87b", write("87b.gif", "GIF87b" + bytesOf("encoders/plain.gif").mid(6)), "refused");
     row("webp 5792 x 5792 (image-format plugins)", "flat5792.webp", "refused");
     row("tiff 5792 x 5792", write("flat.tif", flatTiff(5792)), "refused");
     row("ico holding a png of 5792 x 5792", write("flat.ico", icon(flatPicture)), "refused");
@@ -347,6 +360,9 @@ void tst_Pictures::decodedAsQtDecodes()
     QImage corner;
     silently([&] { corner = PictureFile(path).read(part, part.size()); });
     QCOMPARE_LE(difference(corner, natural.copy(part)), tolerance);
+    // Drawn at 1024 x 768 pixels at most, whose sums take 12 MiB, however large the window.
+    QVERIFY(silently([&] { PictureFile(path).read(part, QSize(1024, 768)); }));
+    QVERIFY(!silently([&] { PictureFile(path).read(part, QSize(1024, 769)); }));
 }
 
 QTEST_MAIN(tst_Pictures)

@@ -1,4 +1,5 @@
 #include "common/testsupport.h"
+#include "platform/clock.h"
 #include "platform/colors.h"
 #include "platform/errortrap.h"
 #include "platform/fonts.h"
@@ -35,6 +36,7 @@ public:
 private Q_SLOTS:
     void numbers_data();
     void numbers();
+    void systemClock();
     void colors();
     void qtTextsInCzech();
     void fontLookAlikeOrPlain_data();
@@ -73,6 +75,16 @@ void tst_Platform::numbers()
         silently([&] { shown.last() = QString::number(convert(text), 'g', 12); });
     }
     QCOMPARE(shown.join(u' '), expected);
+}
+
+// The program's own clock: the date and time now, and a monotonic count that moves.
+void tst_Platform::systemClock()
+{
+    Clock &clock = Clock::system();
+    const qint64 before = clock.monotonicMs();
+    QVERIFY(qAbs(clock.now().secsTo(QDateTime::currentDateTime())) <= 1);
+    QTest::qSleep(20);
+    QVERIFY(clock.monotonicMs() >= before + 20);
 }
 
 void tst_Platform::colors()

@@ -234,15 +234,23 @@ private Q_SLOTS:
         row("OK", {}, edits + QStringList({ "OK" }), edited + ", centre, recompose, closed",
             { "PictrureStrench=0", "Pictrure=" + small, "Text=Sans", "Size=20", "Long=29", "Color=255", "Svatky=0" });
         row("Použít", {}, edits + QStringList({ "Použít" }), "recompose, " + edited + ", centre, open", { "Svatky=0" });
+        row("Použít, Text2 typed over", {}, { "click@Text2", "X@focus", "Použít" },
+            "recompose, " + look + ", stretch 1, centre, open", { "Text2=x" });
         row("OK, store refuses", {}, { "refuse", "OK" }, look + ", stretch 1, closed");
         row("OK, size letters", {}, { "Combo2=abc", "OK" }, font + ", closed");
         row("odd values, a greyed box clicked", { "Size=2.5", "Long=\" 12\"", "Cas=2" },
             { "Space@Check2", "Space@Check2", "Space@Check2", "OK" }, QString(ok).replace("size 13", "size 2.5"),
             { "Long=12", "Cas=1" });
         row("a text too long for its box, OK", { "Text1=" + QString(20000, u'x') }, { "OK" }, ok);
+        row("a text too long for its box, Výchozí, OK", { "Text1=" + QString(20000, u'x') }, { "Výchozí", "OK" },
+            "picture , font Monotype Corsiva, size 24, color 255, stretch 0, centre, recompose, closed",
+            QString("PictrureStrench=0|Pictrure=|Text=Monotype Corsiva|Size=24|Long=11|Color=255|Date=0|Cas=0|TextV=0|"
+                    "Svatky=0|DateF=Short date|CasF=h.mm.ss|Text1=\"Zdravinky, dnes je: \"|Text2=\"Svátek má: \"")
+                .split(u'|'));
         row("moved picture, Enter", { "Pictrure=chybí.jpg" }, { "Return@Combo1" }, "picture chybí.jpg, closed");
         row("bad value, Escape", { "Long=120" }, { "Esc@Combo1 text" }, storno);
         row("Enter, Combo2", {}, { "Combo2=30", "Enter@Combo2 text" }, QString(ok).replace("13", "30"), { "Size=30" });
+        row("Enter, Bar1", {}, { "Left@Bar1", "Return@Bar1" }, ok, { "Long=29" });
         row("Enter in Text1: a new line", {}, { "Return@Text1", "OK" }, ok, { "Text1=\"\\r\\n\"" });
         row("select all", {}, { "click@Text2", "X@focus", "Space@Check3", "Space@Check3", "X@focus", "OK" }, ok,
             { "Text1=x", "Text2=x" });
@@ -375,6 +383,7 @@ private Q_SLOTS:
         w.form.Form_Load();
         w.form.show();
         QVERIFY(QTest::qWaitForWindowActive(&w.form));
+        QCOMPARE(w.form.size(), QSize(5340, 5715) / 15); // as designed, in twips at 96 dpi
         QStringList clipped;
         const auto need = [&](QWidget *control, QString text, int room) {
             if (control->fontMetrics().horizontalAdvance(text.remove(u'&')) > room)
@@ -418,11 +427,24 @@ private Q_SLOTS:
             const auto *text = a->textInterface();
             announced << a->text(QAccessible::Name) + ": "
                     + (text ? text->text(0, text->characterCount()) : a->text(QAccessible::Value));
+            for (int i = 0; i < a->childCount(); ++i) // a screen reader walks the children by their index
+                QCOMPARE(a->indexOfChild(a->child(i)), i);
         }
+        const QImage sample = w.form.findChild<QWidget *>("Label6")->grab().toImage(); // filled, in a frame
+        QCOMPARE(sample.pixelColor(sample.rect().center()), QColor(0x56, 0x34, 0x12));
+        QVERIFY(sample.pixelColor(0, 0) != QColor(0x56, 0x34, 0x12));
         QCOMPARE(announced,
             QStringList({ "Písmo: Arial", "Barva písma: červená 86, zelená 52, modrá 18", "Délka zobrazení: 30",
                 "Druhá část vlastního textu: Jméno",
                 "Obrázek na pozadí: ", "Písmo: ", "Zobrazit Datum: ", "Formát času: " }));
+    }
+
+    // The lists the window fills are sorted letter case aside; names equal but
+    // for their case stay in the order they came.
+    void sortedLists()
+    {
+        QCOMPARE(FormValues::sortedForList({ "b", "B", "Arial", "a", "ARIAL" }),
+            QStringList({ "a", "Arial", "ARIAL", "b", "B" }));
     }
 
     // The picture dialog's file types as Qt's own dialog reads them (set up, never opened).
