@@ -81,17 +81,6 @@ QString saved(const QImage &upright, const QString &path, char orientation = 1)
     return file.open(QIODevice::WriteOnly) && file.write(data) == data.size() ? path : QString();
 }
 
-// The largest difference of a colour channel between two pictures.
-int difference(const QImage &a, const QImage &b)
-{
-    int most = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            for (int shift : { 0, 8, 16 })
-                most = std::max(most, std::abs(int(a.pixel(x, y) >> shift & 255) - int(b.pixel(x, y) >> shift & 255)));
-    return most;
-}
-
 } // namespace
 
 class tst_Zdravinky : public QObject
@@ -328,7 +317,7 @@ private Q_SLOTS:
         const QImage expected = stretch ? upright.scaled(window.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                                         : upright.copy(window);
         const auto drawn = [&] { return g.image()->grab(window).toImage().convertToFormat(QImage::Format_RGB32); };
-        QTRY_COMPARE_LE(difference(drawn(), expected), format == "png" ? 1 : 6); // decoded on another thread
+        QTRY_COMPARE_LE(largestDifference(drawn(), expected), format == "png" ? 1 : 6); // decoded on another thread
     }
 
     // OK puts the picture in first and then its stretch, which decodes it anew. A

@@ -162,21 +162,6 @@ Loaded loadApart(const QString &path, const QString &fault)
     return loaded;
 }
 
-// The largest difference of a channel (alpha too) between two premultiplied pictures of one size.
-int difference(const QImage &a, const QImage &b)
-{
-    if (a.size() != b.size())
-        return 256;
-    const QImage one = a.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    int most = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            for (int shift : { 0, 8, 16, 24 })
-                most
-                    = std::max(most, std::abs(int(one.pixel(x, y) >> shift & 255) - int(b.pixel(x, y) >> shift & 255)));
-    return most;
-}
-
 } // namespace
 
 class tst_Pictures : public QObject
@@ -354,12 +339,12 @@ void tst_Pictures::decodedAsQtDecodes()
         silently([&] { loaded = loadPicture(path, size); });
         return loaded;
     };
-    QCOMPARE_LE(difference(load(natural.size()), natural), tolerance);
-    QCOMPARE_LE(difference(load(shrunk), expected), tolerance);
+    QCOMPARE_LE(largestDifference(load(natural.size()), natural), tolerance);
+    QCOMPARE_LE(largestDifference(load(shrunk), expected), tolerance);
     const QRect part(13, 9, 19, 15);
     QImage corner;
     silently([&] { corner = PictureFile(path).read(part, part.size()); });
-    QCOMPARE_LE(difference(corner, natural.copy(part)), tolerance);
+    QCOMPARE_LE(largestDifference(corner, natural.copy(part)), tolerance);
     // Drawn at 1024 x 768 pixels at most, whose sums take 12 MiB, however large the window.
     QVERIFY(silently([&] { PictureFile(path).read(part, QSize(1024, 768)); }));
     QVERIFY(!silently([&] { PictureFile(path).read(part, QSize(1024, 769)); }));
