@@ -275,6 +275,13 @@ void tst_Pictures::pictures_data()
     for (const char *fault : { "error=EIO", "retval=0" })
         row(QString("a photo whose reads fail after opening (%1)").arg(fault), dir.filePath("noise.jpg"), "broken",
             fault);
+    // Data garbled inside a scan, which libjpeg would show grey.
+    const QByteArray photo = bytesOf(dir.filePath("noise.jpg"));
+    row("a photo cut inside its scan, its end kept", write("cut.jpg", photo.left(photo.size() / 2) + "\xFF\xD9"),
+        "broken");
+    QByteArray resync = bytesOf("encoders/restart-blocks.jpg");
+    resync[resync.indexOf("\xFF\xD1") + 1] = '\xD5'; // a restart marker out of its turn
+    row("restart markers out of turn", write("resync.jpg", resync), "broken");
     // Each format's structure must run to its end (a JPEG's thumbnail has an end of its own).
     for (const char *name : { "thumbnail.jpg", "encoders/progressive.jpg", "encoders/interlaced.png", "blocks.gif",
              "encoders/rgb24.bmp", "encoders/rle8.bmp" }) {
