@@ -92,6 +92,7 @@ void tst_Platform::colors()
     const QPalette palette;
     QCOMPARE(colorFromStored(0x123456, palette), QColor(0x56, 0x34, 0x12)); // 0x00BBGGRR
     QCOMPARE(storedFromColor(QColor(0x56, 0x34, 0x12)), 0x123456);
+    QCOMPARE(colorFromStored(0xFF7F01, palette), QColor(0x01, 0x7F, 0xFF)); // every channel odd
     QCOMPARE(colorFromStored(WindowBackgroundColor, palette), palette.color(QPalette::Active, QPalette::Base));
     for (qint32 stored : { SystemColorFlag | 25, -1, 0x01000000 })
         QVERIFY_THROWS_EXCEPTION(StepFailed, colorFromStored(stored, palette));

@@ -251,6 +251,8 @@ private Q_SLOTS:
         row("bad value, Escape", { "Long=120" }, { "Esc@Combo1 text" }, storno);
         row("Enter, Combo2", {}, { "Combo2=30", "Enter@Combo2 text" }, QString(ok).replace("13", "30"), { "Size=30" });
         row("Enter, Bar1", {}, { "Left@Bar1", "Return@Bar1" }, ok, { "Long=29" });
+        for (const char *control : { "Check1", "Check2", "Check3", "Check4", "Check5", "Combo3 text", "Combo4 text" })
+            row(qPrintable(QString("Enter, ") + control), {}, { QString("Return@") + control }, ok);
         row("Enter in Text1: a new line", {}, { "Return@Text1", "OK" }, ok, { "Text1=\"\\r\\n\"" });
         row("select all", {}, { "click@Text2", "X@focus", "Space@Check3", "Space@Check3", "X@focus", "OK" }, ok,
             { "Text1=x", "Text2=x" });
