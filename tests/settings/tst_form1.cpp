@@ -268,6 +268,7 @@ private Q_SLOTS:
         w.form.Form_Load();
         w.form.show();
         QVERIFY(QTest::qWaitForWindowActive(&w.form));
+        QCOMPARE(QApplication::focusWidget(), w.form.Combo1); // the first control, whatever the load turned on
         w.run(steps);
         QTEST(w.fake.log.join(", ") + (w.form.isVisible() ? ", open" : ", closed"), "log");
         QCOMPARE(w.temp.fileText(), steps.contains("refuse") ? QByteArray() : fullIni(ini + stored));
