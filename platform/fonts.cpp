@@ -3,28 +3,32 @@
 #include <QFontDatabase>
 #include <QStringList>
 
+namespace {
+
 // Both fonts ask for a plain sans-serif where their face, and any face the
 // user picks, is missing: the system's own choice for a missing name may be
 // decorative (fontconfig counts Comic Sans MS as cursive and picks Z003, a
 // calligraphic italic).
+QFont font(QStringView face, qreal points, bool italic)
+{
+    QFont font(face.toString());
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    font.setWeight(QFont::Normal);
+    font.setItalic(italic);
+    return font;
+}
+
+} // namespace
+
 QFont Fonts::design()
 {
-    QFont font(DesignFace.toString());
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(DesignPoints);
-    font.setWeight(QFont::Normal);
-    font.setItalic(true);
-    return font;
+    return font(DesignFace, DesignPoints, true);
 }
 
 QFont Fonts::small()
 {
-    QFont font(SmallFace.toString());
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(SmallPoints);
-    font.setWeight(QFont::Normal);
-    font.setItalic(false);
-    return font;
+    return font(SmallFace, SmallPoints, false);
 }
 
 // Qt names a family that several foundries make "C059 [urw]" and "C059 [UKWN]";
