@@ -22,6 +22,7 @@
 #include <QScrollBar>
 #include <QTextDocument>
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -150,9 +151,20 @@ Form1::Binding Form1::bind(Kind::PicturePath, QLabel *)
         [this] { return CommonDialog1.FileName; } };
 }
 
+// A text longer than a box shows usefully is shown cut short and read-only
+// (Qt takes seconds, for a long word minutes, to lay out a text box's line
+// of a million characters), and the binding keeps it whole: stored again,
+// it is stored whole.
 Form1::Binding Form1::bind(Kind::Text, QPlainTextEdit *box)
 {
-    return { [this, box](const QString &stored) { showText(box, stored); }, [this, box] { return textOf(box); } };
+    auto whole = std::make_shared<std::optional<QString>>();
+    return { [box, whole](const QString &stored) {
+                const QString shown = cutShort(stored);
+                *whole = shown != stored ? std::optional(stored) : std::nullopt;
+                box->setReadOnly(bool(*whole));
+                box->setPlainText(FormValues::boxLines(shown));
+            },
+        [box, whole] { return *whole ? **whole : boxText(box); } };
 }
 
 void Form1::connectHandlers()
@@ -300,27 +312,6 @@ void Form1::Form_Load()
     });
     for (Setting &s : settings_)
         s.base = s.binding.text();
-}
-
-// A text longer than a box shows usefully is shown cut short and read-only
-// (Qt takes seconds, for a long word minutes, to lay out a text box's line
-// of a million characters), and the window keeps it whole: stored again, it
-// is stored whole.
-void Form1::showText(QPlainTextEdit *box, const QString &stored)
-{
-    std::optional<QString> &whole = wholeText_[box == Text1 ? 0 : 1];
-    whole.reset();
-    const QString shown = cutShort(stored);
-    if (shown != stored)
-        whole = stored;
-    box->setReadOnly(bool(whole));
-    box->setPlainText(FormValues::boxLines(shown));
-}
-
-QString Form1::textOf(const QPlainTextEdit *box) const
-{
-    const std::optional<QString> &whole = wholeText_[box == Text1 ? 0 : 1];
-    return whole ? *whole : boxText(box);
 }
 
 // Decoded no larger than the preview shows it, in device pixels, away from

@@ -100,8 +100,6 @@ private:
     void applyLook();
     void showPreview(const QString &path);
     void showColorSample(qint32 color);
-    void showText(QPlainTextEdit *box, const QString &stored);
-    QString textOf(const QPlainTextEdit *box) const;
     void govern(QCheckBox *box, std::initializer_list<QWidget *> controls, QWidget *focusTarget);
     void confirmOnEnter(int KeyCode);
     void unload();
@@ -125,8 +123,6 @@ private:
     };
     std::array<Setting, KeyCount> settings_;
     Setting &setting(Key key) { return settings_[keyIndex(key)]; }
-    // The whole text of a text box that shows only its beginning.
-    std::array<std::optional<QString>, 2> wholeText_;
     std::vector<std::pair<QObject *, std::function<void(int, int)>>> keyDown_;
     QPlainTextEdit *selectOnRelease_ = nullptr; // a text box the mouse is bringing the focus to
 };
