@@ -17,15 +17,27 @@ check() {
     if "${@:2}"; then echo "ok: $1"; passes=$((passes + 1)); else echo "FAIL: $1"; failures=$((failures + 1)); fi
 }
 
+# new_display XVFB-ARGUMENTS...: starts Xvfb on a display no other server
+# holds (the server picks it) and waits, for up to 30 s, until it takes
+# clients; sets display and display_pid.
+new_display() {
+    local number
+    number=$(mktemp)
+    Xvfb -displayfd 3 "$@" -nolisten tcp -noreset 3>"$number" >/dev/null 2>&1 &
+    display_pid=$!
+    for _ in $(seq 300); do [ -s "$number" ] && break; sleep 0.1; done
+    display=:$(cat "$number")
+    rm -f "$number"
+}
+
 # x_server [DPI [SIZE]]: ends the X server running, if any, and starts a new
 # one (SIZE 1024x768 unless given) with openbox; without DPI, just ends it.
 x_server() {
     [ -n "${xvfb_pid:-}" ] && kill "$wm_pid" "$xvfb_pid" 2>/dev/null && wait "$wm_pid" "$xvfb_pid" 2>/dev/null
     [ $# -gt 0 ] || return 0
-    export DISPLAY=:$((90 + RANDOM % 400))
-    Xvfb "$DISPLAY" -screen 0 "${2:-1024x768}x24" -dpi "$1" -nolisten tcp -noreset >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    new_display -screen 0 "${2:-1024x768}x24" -dpi "$1"
+    export DISPLAY=$display
+    xvfb_pid=$display_pid
     printf 'Xft.dpi:\t%s\n' "$1" | xrdb -nocpp -merge
     openbox >/dev/null 2>&1 &
     wm_pid=$!
@@ -192,15 +204,13 @@ check "a second start ends ($status)" [ "$status" = 0 ]
 sleep 0.5
 check "and brings the greeting to the front" [ "$(xdotool getactivewindow 2>/dev/null)" = "$win" ]
 kill "$cover"
-other=:$((${DISPLAY#:} + 1))
-Xvfb "$other" -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 &
-other_pid=$!
-for _ in $(seq 50); do DISPLAY=$other xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-DISPLAY=$other XDG_CONFIG_HOME=$config "$app" 2>/dev/null &
+new_display -screen 0 640x480x24
+DISPLAY=$display XDG_CONFIG_HOME=$config "$app" 2>"$config/other-stderr" &
 pid=$!
-check "on another display a greeting of its own" \
-    env DISPLAY="$other" bash -c "$(declare -f visible); visible --classname zdravinky >/dev/null"
-kill "$pid" "$other_pid"
+check "on another display ($display) a greeting of its own" \
+    env DISPLAY="$display" bash -c "$(declare -f visible); visible --classname zdravinky >/dev/null"
+kill -0 "$pid" 2>/dev/null || { ended 0; echo "  it ended with status $status: $(cat "$config/other-stderr")"; }
+kill "$pid" "$display_pid" 2>/dev/null
 pid=$first
 finish
 
