@@ -51,6 +51,14 @@ visible() {
     for _ in $(seq 100); do xdotool search --onlyvisible "$@" 2>/dev/null | grep -m1 . && return; sleep 0.1; done; false
 }
 
+# within SECONDS COMMAND...: whether the command succeeds within that time,
+# tried every 0.1 s; for what a slow machine may take a moment over.
+within() {
+    for _ in $(seq $(($1 * 10))); do "${@:2}" && return; sleep 0.1; done; false
+}
+settings_closed() { [ -z "$(xdotool search --onlyvisible --name "$settings_title" 2>/dev/null)" ]; }
+in_front() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$win" ]; }
+
 # launch STORE: starts the program on a store file with that text and waits
 # for its window; sets pid, config, win and the window's X, Y, WIDTH, HEIGHT.
 # What the program prints goes to $config/stderr.
@@ -116,9 +124,10 @@ check "the menu opens the settings window" [ -n "$settings" ]
 sleep 0.5
 import -window root "$shots/settings.png" 2>/dev/null
 # To "Zobrazit Datum", check it; Enter in the date format box confirms as OK.
-xdotool key Tab Tab Tab Tab Tab Tab space sleep 0.2 key Return sleep 0.5
+xdotool key Tab Tab Tab Tab Tab Tab space sleep 0.2 key Return 2>/dev/null
+within 5 grep -qx 'Date=1' "$config/Zdravin.conf"
 check "Enter stored the change ($(tr '\n' ' ' <"$config/Zdravin.conf"))" grep -qx 'Date=1' "$config/Zdravin.conf"
-check "Enter closed the settings window" [ -z "$(xdotool search --onlyvisible --name "$settings_title" 2>/dev/null)" ]
+check "Enter closed the settings window" within 5 settings_closed
 import -window "$win" "$config/after.png" 2>/dev/null
 changed=$(compare -metric AE "$config/before.png" "$config/after.png" null: 2>&1)
 check "the greeting shows the change ($changed pixels)" [ "${changed%% *}" -gt 0 ] 2>/dev/null
@@ -202,8 +211,7 @@ XDG_CONFIG_HOME=$config "$app" 2>/dev/null &
 pid=$!
 ended 5
 check "a second start ends ($status)" [ "$status" = 0 ]
-sleep 0.5
-check "and brings the greeting to the front" [ "$(xdotool getactivewindow 2>/dev/null)" = "$win" ]
+check "and brings the greeting to the front" within 3 in_front
 kill "$cover"
 new_display -screen 0 640x480x24
 DISPLAY=$display XDG_CONFIG_HOME=$config "$app" 2>"$config/other-stderr" &
