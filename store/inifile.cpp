@@ -4,6 +4,7 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <utility>
 
 namespace IniFile {
@@ -42,6 +43,32 @@ bool isLoneSurrogate(QStringView s, qsizetype i)
     return false;
 }
 
+// The escapes of one letter after the backslash, the same both ways: each
+// character and the letter written for it.
+constexpr std::array<std::pair<char16_t, char16_t>, 5> LetterEscapes { {
+    { u'"', u'"' },
+    { u'\\', u'\\' },
+    { u'\r', u'r' },
+    { u'\n', u'n' },
+    { u'\t', u't' },
+} };
+
+std::optional<QChar> escapeLetter(QChar c)
+{
+    for (const auto &[character, letter] : LetterEscapes)
+        if (c == character)
+            return QChar(letter);
+    return std::nullopt;
+}
+
+std::optional<QChar> escapedBy(QChar letter)
+{
+    for (const auto &[character, written] : LetterEscapes)
+        if (letter == written)
+            return QChar(character);
+    return std::nullopt;
+}
+
 bool needsQuotes(const QString &value)
 {
     if (value.isEmpty())
@@ -75,6 +102,21 @@ int readHex(QStringView s, qsizetype &i, int digits)
     for (int n = 0; n < digits && i < s.size() && hexValue(s[i]) >= 0; ++n, ++i)
         value = (value < 0 ? 0 : value * 16) + hexValue(s[i]);
     return value;
+}
+
+// The character of a \xHH or \uHHHH escape whose letter is at i, fewer digits
+// allowed; i then moves to its last digit.
+std::optional<QChar> hexEscape(QStringView s, qsizetype &i)
+{
+    const QChar letter = s[i];
+    if (letter != u'x' && letter != u'u')
+        return std::nullopt;
+    qsizetype end = i + 1;
+    const int code = readHex(s, end, letter == u'x' ? 2 : 4);
+    if (code < 0)
+        return std::nullopt;
+    i = end - 1;
+    return QChar(char16_t(code));
 }
 
 bool isBlankByte(char c)
@@ -279,29 +321,15 @@ QString quoted(const QString &value)
     out += u'"';
     for (qsizetype i = 0; i < value.size(); ++i) {
         const QChar c = value[i];
-        switch (c.unicode()) {
-        case u'"':
-            out += QLatin1String("\\\"");
-            break;
-        case u'\\':
-            out += QLatin1String("\\\\");
-            break;
-        case u'\r':
-            out += QLatin1String("\\r");
-            break;
-        case u'\n':
-            out += QLatin1String("\\n");
-            break;
-        case u'\t':
-            out += QLatin1String("\\t");
-            break;
-        default:
-            if (c.unicode() < 0x100 && isControl(c))
-                out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-            else if (isControl(c) || isLoneSurrogate(value, i)) // UTF-8 cannot carry a lone surrogate
-                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-            else
-                out += c;
+        if (const std::optional<QChar> letter = escapeLetter(c)) {
+            out += u'\\';
+            out += *letter;
+        } else if (c.unicode() < 0x100 && isControl(c)) {
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        } else if (isControl(c) || isLoneSurrogate(value, i)) { // UTF-8 cannot carry a lone surrogate
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        } else {
+            out += c;
         }
     }
     out += u'"';
@@ -324,37 +352,13 @@ QString unquoted(QStringView raw)
             continue;
         }
         const QChar e = s[++i];
-        switch (e.unicode()) {
-        case u'\\':
-        case u'"':
-            out += e;
-            break;
-        case u'r':
-            out += u'\r';
-            break;
-        case u'n':
-            out += u'\n';
-            break;
-        case u't':
-            out += u'\t';
-            break;
-        case u'0':
+        if (const std::optional<QChar> escaped = escapedBy(e)) {
+            out += *escaped;
+        } else if (e == u'0') {
             out += QChar(0);
-            break;
-        case u'x':
-        case u'u': {
-            qsizetype j = i + 1;
-            const int code = readHex(s, j, e == u'x' ? 2 : 4);
-            if (code < 0) {
-                out += u'\\';
-                out += e;
-            } else {
-                out += QChar(char16_t(code));
-                i = j - 1;
-            }
-            break;
-        }
-        default: // a hand-written "C:\Obrázky" keeps its backslash
+        } else if (const std::optional<QChar> coded = hexEscape(s, i)) {
+            out += *coded;
+        } else { // a hand-written "C:\Obrázky" keeps its backslash
             out += u'\\';
             out += e;
         }

@@ -34,6 +34,7 @@ private Q_SLOTS:
         };
         row("unquoted: literal, trimmed", "[Path]\n  Text1 = \t a, b; 1,5 \n", "a, b; 1,5");
         row("quoted: escapes, spaces", "[Path]\nText1= \" a\\\"\\\\\\r\\n\\x41\\u010D \" ; x\n", " a\"\\\r\nAč ");
+        row("NUL, short hex", "[Path]\nText1=\"\\0\\x4z\"\n", QStringLiteral("\0\x04z"));
         row("unknown escape, unterminated", "[Path]\nText1=\"C:\\Obrázky\\x\\Já.jpg\n", "C:\\Obrázky\\x\\Já.jpg");
         row("empty", "[Path]\nText1=\n", "");
         row("invalid UTF-8", "[Path]\nText1=a\xC3\x28\xFF\n", "a\uFFFD(\uFFFD");
