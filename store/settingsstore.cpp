@@ -4,20 +4,15 @@
 #include "platform/filelock.h"
 #include "store/inifile.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <cerrno>
-#include <chrono>
-#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 #include <utility>
 
