@@ -6,14 +6,9 @@ set -eu
 app=$1
 seconds=${2:-11}
 extra=${3:-}
-export DISPLAY=:$((500 + RANDOM % 400))
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb $wm 2>/dev/null' EXIT
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
-wm=$!
-sleep 0.5
+. "$(dirname "$(realpath "$0")")/../scripts/xserver.sh"
+desktop -screen 0 1024x768x24
+trap 'kill $xvfb_pid $wm_pid 2>/dev/null' EXIT
 config=$(mktemp -d)
 printf '[Path]\nLong=%s\n%b' "$seconds" "$extra" >"$config/Zdravin.conf"
 start=$(date +%s.%N)

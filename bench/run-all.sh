@@ -17,14 +17,9 @@ echo "== greeting text"
 echo "== greeting window text timer"
 "$build/bench/bench_window"
 
-export DISPLAY=:$((500 + RANDOM % 400))
-Xvfb "$DISPLAY" -br -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 & # black root: see firstframe
-xvfb=$!
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
-wm=$!
-trap 'kill $wm $xvfb 2>/dev/null' EXIT
-sleep 0.5
+. "$here/../scripts/xserver.sh"
+desktop -br -screen 0 1024x768x24 # black root: see firstframe
+trap 'kill $wm_pid $xvfb_pid 2>/dev/null' EXIT
 printf '[Path]\nLong=3\nCas=1\nDate=1\nSvatky=1\n' >"$config/Zdravin.conf"
 export XDG_CONFIG_HOME=$config
 
@@ -169,6 +164,6 @@ for picture in none interlaced.png; do
 done
 
 echo "== CPU during an 11-second display (time shown)"
-kill $wm $xvfb 2>/dev/null; wait $wm $xvfb 2>/dev/null || true; trap - EXIT
+kill $wm_pid $xvfb_pid 2>/dev/null; wait $wm_pid $xvfb_pid 2>/dev/null || true; trap - EXIT
 "$here/cpu-during-display.sh" "$build/zdravinky" 11 'Cas=1\nDate=1\nSvatky=1\n'
 rm -rf "$config"

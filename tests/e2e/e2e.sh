@@ -8,6 +8,7 @@ app=$1 shots=${2:-.}
 failures=0 passes=0
 settings_title="Nastavení programu Zdravinky"
 here=$(dirname "$0")
+. "$here/../../scripts/xserver.sh"
 export QT_QPA_PLATFORM=xcb # the real display, whatever the unit tests' environment says
 # The session's runtime folder, where a greeting waits for a second start.
 XDG_RUNTIME_DIR=$(mktemp -d) && chmod 700 "$XDG_RUNTIME_DIR" && export XDG_RUNTIME_DIR
@@ -17,31 +18,13 @@ check() {
     if "${@:2}"; then echo "ok: $1"; passes=$((passes + 1)); else echo "FAIL: $1"; failures=$((failures + 1)); fi
 }
 
-# new_display XVFB-ARGUMENTS...: starts Xvfb on a display no other server
-# holds (the server picks it) and waits, for up to 30 s, until it takes
-# clients; sets display and display_pid.
-new_display() {
-    local number
-    number=$(mktemp)
-    Xvfb -displayfd 3 "$@" -nolisten tcp -noreset 3>"$number" >/dev/null 2>&1 &
-    display_pid=$!
-    for _ in $(seq 300); do [ -s "$number" ] && break; sleep 0.1; done
-    display=:$(cat "$number")
-    rm -f "$number"
-}
-
 # x_server [DPI [SIZE]]: ends the X server running, if any, and starts a new
 # one (SIZE 1024x768 unless given) with openbox; without DPI, just ends it.
 x_server() {
     [ -n "${xvfb_pid:-}" ] && kill "$wm_pid" "$xvfb_pid" 2>/dev/null && wait "$wm_pid" "$xvfb_pid" 2>/dev/null
     [ $# -gt 0 ] || return 0
-    new_display -screen 0 "${2:-1024x768}x24" -dpi "$1"
-    export DISPLAY=$display
-    xvfb_pid=$display_pid
+    desktop -screen 0 "${2:-1024x768}x24" -dpi "$1"
     printf 'Xft.dpi:\t%s\n' "$1" | xrdb -nocpp -merge
-    openbox >/dev/null 2>&1 &
-    wm_pid=$!
-    sleep 0.5
 }
 
 # visible SEARCH...: prints the first visible window xdotool finds, waiting up
